@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace vr {
+
+// The one module that touches the serial port: opens a port by number in a line mode, sends one
+// command body as a request frame, collects and judges the reply frame, closes the port.
+// Failures are results: every call returns false and leaves ReplyLength and LastReply as the
+// outcome table of the exchange says; nothing throws.
+class ControllerLink {
+public:
+    static constexpr std::uint32_t kReplyLimitMs = 300;
+    static constexpr std::size_t kReceiveBufferSize = 1024;
+
+    explicit ControllerLink(Platform &platform);
+    ~ControllerLink();
+    ControllerLink(const ControllerLink &) = delete;
+    ControllerLink &operator=(const ControllerLink &) = delete;
+
+    // Opens port `portNumber` in `lineMode`. False when the device cannot be opened, and also
+    // while a port is already open: the open port is left untouched.
+    bool CommOpen(int portNumber, const std::string &lineMode);
+
+    // Closes the open port; does nothing when none is open.
+    void CommClose();
+
+    bool isOpen() const { return port_ != nullptr; }
+
+    // Writes the request frame of `body` in eight paced writes and waits for the reply.
+    // Returns true when a well-formed reply with correct CRC digits arrived.
+    bool SendCommand(std::string_view body);
+
+    // The last reply frame that reached the CRC check, from its ETX through its CR, cut at the
+    // first zero byte.
+    const std::string &LastReply() const { return lastReply_; }
+
+    // Bytes stored for the current reply frame, ETX and CR included (20 for a probe reply).
+    int ReplyLength() const { return replyLength_; }
+
+private:
+    void writeByte(std::uint8_t byte);
+    void writeBlock(const std::uint8_t *data, std::size_t count);
+
+    Platform &platform_;
+    std::unique_ptr<SerialPort> port_;
+    std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
+    int replyLength_ = 0;
+    std::string lastReply_;
+};
+
+} // namespace vr
