@@ -1,0 +1,31 @@
+# Installation and the Debian package (cpack -G DEB).
+include(GNUInstallDirs)
+
+foreach(program vr880tx-config vr880tx-sim)
+    if(TARGET ${program})
+        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endforeach()
+
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+if(EXISTS ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.svg)
+    install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+set(CPACK_PACKAGE_NAME vr880tx-config)
+set(CPACK_PACKAGE_VENDOR "VR880TX Config developers")
+set(CPACK_PACKAGE_CONTACT "VR880TX Config developers <maintainers@example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Find, configure and test a VR880TX card-reader controller on a serial line")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-qpa-plugins | libqt6gui6")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
