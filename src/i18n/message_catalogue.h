@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace vr {
 
 inline constexpr int kMessageCount = 62;
 
 enum LanguageNo : int { English = 0, ChineseGB = 1, ChineseBIG5 = 2 };
+
+// The whole catalogue, built once on first use: 186 texts in message order, the three texts of
+// a message side by side (English, simplified, traditional Chinese); message n in language L is
+// entry 3 * n + L.
+const QStringList &MessageCatalogue();
 
 // Message n (0 to 61) in language `languageNo` (0 English, 1 simplified, 2 traditional
 // Chinese). An out-of-range number gives an empty text.
