@@ -353,9 +353,12 @@ std::optional<std::string> ControllerModel::execute(std::string_view code, std::
         ControllerState factory;
         factory.serial = state_.serial;
         factory.firmware = state_.firmware;
-        factory.lineModeIndex = state_.lineModeIndex; // switched after the reply
+        // The reply goes out with the old address in the old mode; both change after it.
+        factory.address = state_.address;
+        factory.lineModeIndex = state_.lineModeIndex;
         state_ = factory;
         records_.clear();
+        newAddress_ = ControllerState{}.address;
         newLineMode_ = kDefaultLineModeIndex;
         return "";
     }
@@ -512,18 +515,16 @@ void ControllerModel::settle(Micros now) {
     }
 }
 
-int ControllerModel::lineModeIndex(Micros now) {
-    settle(now);
-    return state_.lineModeIndex;
+int ControllerModel::lineModeIndex(Micros now) const {
+    return pendingLineMode_ && now >= pendingLineModeAt_ ? *pendingLineMode_ : state_.lineModeIndex;
 }
 
-LineSettings ControllerModel::lineSettings(Micros now) {
+LineSettings ControllerModel::lineSettings(Micros now) const {
     const int index = lineModeIndex(now);
     return ParseLineMode(kLineModes[static_cast<std::size_t>(index)]).value_or(LineSettings{});
 }
 
 bool ControllerModel::nextByte(Micros until, std::uint8_t &byte, Micros &due) {
-    settle(until);
     if (output_.empty() || output_.front().due > until)
         return false;
     byte = output_.front().byte;

@@ -118,9 +118,10 @@ public:
     // Forgets reply bytes not yet taken (the port was closed under them).
     void discardOutput() { output_.clear(); }
 
-    // The line mode in force at `now`: an "AE" or "AI" switches it once its reply is out.
-    int lineModeIndex(Micros now);
-    LineSettings lineSettings(Micros now);
+    // The line mode in force at `now`: an "AE" or "AI" switches it once its reply is out (until
+    // the next request arrives, state().lineModeIndex still shows the mode before the switch).
+    int lineModeIndex(Micros now) const;
+    LineSettings lineSettings(Micros now) const;
 
     bool hungUp() const { return hungUp_; }
     void restoreLine() { hungUp_ = false; }
