@@ -44,6 +44,17 @@ public:
     // Bytes stored for the current reply frame, ETX and CR included (20 for a probe reply).
     int ReplyLength() const { return replyLength_; }
 
+    // Reads and drops the bytes that have already arrived on the open port, until a read finds
+    // the line quiet (or a receive buffer's worth has gone). SendCommand never empties the
+    // input itself; a caller that holds the port across many exchanges uses this after a
+    // failed one, so that a reply which came in too late is not taken as the next reply.
+    void DiscardInput() {
+        std::uint8_t byte = 0;
+        for (std::size_t count = 0; port_ && count < kReceiveBufferSize && port_->readByte(byte);
+             ++count) {
+        }
+    }
+
 private:
     void writeByte(std::uint8_t byte);
     void writeBlock(const std::uint8_t *data, std::size_t count);
