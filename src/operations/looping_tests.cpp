@@ -79,9 +79,14 @@ constexpr TestControls kDidoTestControls{
 // one DB command for each, in this order.
 constexpr std::array<int, kInputLampCount> kLampInputs = {1, 2, 3, 4, 7, 8};
 
+// Reply bytes shown one character each, whatever their value.
+QString latin1(const std::string &bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
 // Reply characters at 1-based positions; a reply cut short (by a zero byte) gives less.
 QString replyText(const std::string &reply, int position, int length) {
-    return QString::fromStdString(ReplyField(reply, position, length));
+    return latin1(ReplyField(reply, position, length));
 }
 
 // A lamp is yellow for the state character "1" and white for anything else.
@@ -194,7 +199,7 @@ public:
         const std::string reply = link_.LastReply();
         if (length == kPollReplyLength || length == kPollReplyWithRecordLength) {
             // The clock has the layout of the AB reply, at the same positions.
-            view_.setControllerDateText(QString::fromStdString(ReplyClockText(reply)));
+            view_.setControllerDateText(latin1(ReplyClockText(reply)));
             for (int lamp = 1; lamp <= 4; ++lamp)
                 view_.setInputLamp(lamp, inputOn(reply, 22 + lamp));
         }
