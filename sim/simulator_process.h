@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace vr::sim {
+
+// Runs vr880tx-sim as a child process for end-to-end tests and benchmarks: starts it, waits for
+// its ready line and ends it with SIGTERM (so it removes its port link) when destroyed. The child
+// inherits the environment, XDG_CONFIG_HOME included, so the port map folder is the caller's.
+class SimulatorProcess {
+public:
+    // `program` is the path of vr880tx-sim; `arguments` its command line (--com, --mode...).
+    SimulatorProcess(QString program, QStringList arguments);
+    ~SimulatorProcess();
+    SimulatorProcess(const SimulatorProcess &) = delete;
+    SimulatorProcess &operator=(const SimulatorProcess &) = delete;
+
+    // Starts the simulator and waits up to `timeoutMs` for "COM<N> -> /dev/pts/X". False, with
+    // the reason in error(), when it did not start or said something else.
+    bool start(int timeoutMs = 10000);
+    void stop();
+
+    const QString &readyLine() const { return readyLine_; }
+    const QString &slavePath() const { return slavePath_; }
+    const QString &error() const { return error_; }
+
+private:
+    QString program_;
+    QStringList arguments_;
+    QProcess process_;
+    QString readyLine_;
+    QString slavePath_;
+    QString error_;
+};
+
+} // namespace vr::sim
