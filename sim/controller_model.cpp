@@ -509,14 +509,14 @@ void ControllerModel::queueBytes(std::string_view bytes, Micros start, Micros pa
 }
 
 void ControllerModel::settle(Micros now) {
-    if (pendingLineMode_ && now >= pendingLineModeAt_) {
+    if (pendingLineMode_ && now > pendingLineModeAt_) {
         state_.lineModeIndex = *pendingLineMode_;
         pendingLineMode_.reset();
     }
 }
 
 int ControllerModel::lineModeIndex(Micros now) const {
-    return pendingLineMode_ && now >= pendingLineModeAt_ ? *pendingLineMode_ : state_.lineModeIndex;
+    return pendingLineMode_ && now > pendingLineModeAt_ ? *pendingLineMode_ : state_.lineModeIndex;
 }
 
 LineSettings ControllerModel::lineSettings(Micros now) const {

@@ -118,7 +118,8 @@ public:
     // Forgets reply bytes not yet taken (the port was closed under them).
     void discardOutput() { output_.clear(); }
 
-    // The line mode in force at `now`: an "AE" or "AI" switches it once its reply is out (until
+    // The line mode in force at `now`: an "AE" or "AI" switches it right after the last byte of
+    // its reply is due, so that byte still goes out in the old mode (until
     // the next request arrives, state().lineModeIndex still shows the mode before the switch).
     int lineModeIndex(Micros now) const;
     LineSettings lineSettings(Micros now) const;

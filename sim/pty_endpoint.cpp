@@ -81,6 +81,8 @@ bool PtyEndpoint::open(std::string &error) {
     ::tcgetattr(slaveHold_, &settings);
     ::cfmakeraw(&settings); // no echo, no line editing, no CR/NL translation
     settings.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS | CSTOPB);
+    // A speed no line mode uses: until the program sets its own, the controller hears nothing.
+    ::cfsetspeed(&settings, B1200);
     ::tcsetattr(slaveHold_, TCSANOW, &settings);
     return true;
 }
@@ -89,8 +91,10 @@ bool PtyEndpoint::open(std::string &error) {
 // flow control are visible there, parity and data bits are not.
 bool PtyEndpoint::lineMatches(Micros at) const {
     termios settings{};
-    if (::tcgetattr(master_, &settings) != 0)
-        return false;
+    return ::tcgetattr(master_, &settings) == 0 && lineMatches(settings, at);
+}
+
+bool PtyEndpoint::lineMatches(const termios &settings, Micros at) const {
     const LineSettings line = model_.lineSettings(at);
     const int stopBits = (settings.c_cflag & CSTOPB) ? 2 : 1;
     const bool flowControl =
@@ -115,13 +119,17 @@ void PtyEndpoint::readRequests() {
     }
 }
 
+// Bytes due while the slave is not at the controller's speed (the program has closed the port and
+// its settings went back, or opened it in another mode) would not be read as sent: they are lost.
 void PtyEndpoint::writeDueBytes() {
+    termios settings{};
+    const bool known = ::tcgetattr(master_, &settings) == 0;
     std::vector<std::uint8_t> due;
     std::uint8_t byte = 0;
     Micros when = 0;
-    const Micros at = now();
-    while (model_.nextByte(at, byte, when))
-        due.push_back(byte);
+    while (model_.nextByte(now(), byte, when))
+        if (known && lineMatches(settings, when))
+            due.push_back(byte);
     if (due.empty())
         return;
     // A full input queue on the program's side drops the rest, as a line would.

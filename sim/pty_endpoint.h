@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <termios.h>
 
 #include "sim/controller_model.h"
 
@@ -33,7 +34,8 @@ public:
     Micros now() const;
 
 private:
-    bool lineMatches(Micros now) const;
+    bool lineMatches(Micros at) const;
+    bool lineMatches(const termios &settings, Micros at) const;
     void readRequests();
     void writeDueBytes();
     void hangUp();

@@ -178,8 +178,8 @@ TEST(LineModeSwitch, TakesEffectWhenTheReplyIsOut) {
     ASSERT_EQ(reply.bytes, okReply("001", ""));
     // The reply went out at 19200 e: 11 bits a byte, after the 2 ms turnaround.
     EXPECT_EQ(reply.due.back(), kAt + 2000 + 12 * 11 * 1'000'000 / 19200);
-    EXPECT_EQ(model.lineModeIndex(reply.due.back() - 1), 5);
-    EXPECT_EQ(model.lineModeIndex(reply.due.back()), 2);
+    EXPECT_EQ(model.lineModeIndex(reply.due.back()), 5);
+    EXPECT_EQ(model.lineModeIndex(reply.due.back() + 1), 2);
     // The next reply is paced at 9600 n: 10 bits a byte.
     const Reply next = exchange(model, "001AS", kAt + 1'000'000);
     EXPECT_EQ(next.due[1] - next.due[0], 1042u);
@@ -215,8 +215,8 @@ TEST(FactoryDefault, RestoresSettingsButKeepsIdentityAndClock) {
     EXPECT_TRUE(state.cards.empty());
     EXPECT_TRUE(model.records().empty());
     EXPECT_EQ(state.outputs, (std::array<bool, 3>{}));
-    EXPECT_EQ(model.lineModeIndex(reply.due.back() - 1), 11);
-    EXPECT_EQ(model.lineModeIndex(reply.due.back()), kDefaultLineModeIndex);
+    EXPECT_EQ(model.lineModeIndex(reply.due.back()), 11);
+    EXPECT_EQ(model.lineModeIndex(reply.due.back() + 1), kDefaultLineModeIndex);
     EXPECT_EQ(model.clockAt(kAt).digits(), "20050301140514");
 }
 
