@@ -4,6 +4,9 @@
 
 namespace vr {
 
+// The folder of the machine-wide settings file on platforms without a registry.
+inline constexpr char kMachineSettingsDirectory[] = "/var/lib/vr880tx-config";
+
 // The five settings kept between runs, held in memory for the whole run.
 struct ScanSettings {
     int ScanCommNo = 0;                      // port n of COMn; 0 when none is known
@@ -34,8 +37,12 @@ public:
     void SaveCardID(const ScanSettings &settings) const;       // ScanCardID
     void SaveLanguage(const ScanSettings &settings) const;     // LanguageFlag
 
+    // The settings file of a file store; empty for the registry.
+    QString filePath() const;
+
 private:
     QString directory_;
+    bool registry_ = false; // the Windows registry rather than a file
 };
 
 } // namespace vr

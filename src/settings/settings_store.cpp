@@ -1,0 +1,174 @@
+#include "settings/settings_store.h"
+
+#include "i18n/message_catalogue.h"
+#include "settings/reg_file_format.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QVariant>
+
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+namespace vr {
+namespace {
+
+constexpr char kFileName[] = "VR880TXConfig.reg";
+constexpr int kLineModeCount = 12;
+constexpr int kDefaultLineModeNo = 5;
+constexpr char kDefaultLineMode[] = "19200,e,8,1";
+
+#ifdef Q_OS_WIN
+constexpr char kSoftwareKey[] = "HKEY_LOCAL_MACHINE\\Software";
+
+// Opens the key only if it exists already: a QSettings on a missing key would create it.
+bool RegistryKeyExists() {
+    const QSettings software(QLatin1String(kSoftwareKey), QSettings::NativeFormat);
+    if (!software.childGroups().contains(QLatin1String("VORNA"), Qt::CaseInsensitive))
+        return false;
+    const QSettings maker(QLatin1String(kSoftwareKey) + QLatin1String("\\VORNA"),
+                          QSettings::NativeFormat);
+    return maker.childGroups().contains(QLatin1String("VR880TXConfig"), Qt::CaseInsensitive);
+}
+#endif
+
+// A file that is there but does not parse as a whole counts as a key that cannot be opened:
+// nothing is read from it and nothing is written over it. An empty file is a key without values.
+bool ParsesAsWhole(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() == 0)
+        return true;
+    QSettings::SettingsMap values;
+    return ReadRegFile(file, values);
+}
+
+// Reads the five values in their order. A value of the wrong type ends the reading there: it and
+// every value after it keep their defaults, the values before keep what was read.
+ScanSettings ReadValues(const QSettings &store) {
+    ScanSettings settings;
+    const auto readInt = [&store](const char *name, int &into) {
+        if (!store.contains(QLatin1String(name)))
+            return true;
+        const QVariant value = store.value(QLatin1String(name));
+        if (value.typeId() != QMetaType::Int)
+            return false;
+        into = value.toInt();
+        return true;
+    };
+    const auto readText = [&store](const char *name, QString &into) {
+        if (!store.contains(QLatin1String(name)))
+            return true;
+        const QVariant value = store.value(QLatin1String(name));
+        if (value.typeId() != QMetaType::QString)
+            return false;
+        into = value.toString();
+        return true;
+    };
+    // The short-circuit ends the reading at the first value of the wrong type.
+    (void)(readInt("ScanCommNo", settings.ScanCommNo) &&
+           readText("ScanBaudRate", settings.ScanBaudRate) &&
+           readInt("ScanBaudRateNo", settings.ScanBaudRateNo) &&
+           readText("ScanCardID", settings.ScanCardID) &&
+           readText("LanguageFlag", settings.LanguageFlag));
+    settings.LanguageNo = LanguageNoFromFlag(settings.LanguageFlag);
+
+    // An index outside the line-mode list would select nothing in the list and index past it
+    // in the scan; the store falls back to the default mode instead.
+    if (settings.ScanBaudRateNo < 0 || settings.ScanBaudRateNo >= kLineModeCount) {
+        settings.ScanBaudRateNo = kDefaultLineModeNo;
+        settings.ScanBaudRate = QLatin1String(kDefaultLineMode);
+    }
+    return settings;
+}
+
+// Writes the values in their order; a store that cannot be opened or created gets nothing.
+void WriteValues(const QString &path,
+                 std::initializer_list<std::pair<const char *, QVariant>> values) {
+    std::unique_ptr<QSettings> store;
+    if (path.isEmpty()) {
+#ifdef Q_OS_WIN
+        // Opens the key, creating it (and its parents) where the rights allow.
+        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+#endif
+    } else {
+        if (QFileInfo::exists(path) && !ParsesAsWhole(path))
+            return;
+        // QSettings creates a missing folder, holds a lock file beside the store while it
+        // saves, and writes through QSaveFile: a temporary file renamed over the old one.
+        store = std::make_unique<QSettings>(path, RegFileFormat());
+    }
+    if (!store || !store->isWritable() || store->status() != QSettings::NoError)
+        return;
+    for (const auto &[name, value] : values) {
+        store->setValue(QLatin1String(name), value);
+        // The registry writes at once; after a failed write nothing further is written.
+        if (store->status() != QSettings::NoError)
+            return;
+    }
+    store->sync();
+}
+
+} // namespace
+
+SettingsStore::SettingsStore()
+#ifdef Q_OS_WIN
+    : registry_(true)
+#else
+    : directory_(QLatin1String(kMachineSettingsDirectory))
+#endif
+{
+}
+
+SettingsStore::SettingsStore(const QString &directory) : directory_(directory) {
+}
+
+QString SettingsStore::filePath() const {
+    return registry_ ? QString() : QDir(directory_).absoluteFilePath(QLatin1String(kFileName));
+}
+
+ScanSettings SettingsStore::load() const {
+    std::unique_ptr<QSettings> store;
+    if (registry_) {
+#ifdef Q_OS_WIN
+        if (!RegistryKeyExists())
+            return {};
+        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+#endif
+    } else {
+        const QString path = filePath();
+        const QFileInfo file(path);
+        const QFileInfo folder(file.absolutePath());
+        if (!file.exists())
+            return {};
+        // Full access: the file can be read and written and the folder takes the replacement
+        // file of a save. Without it the store is as good as closed.
+        if (!file.isReadable() || !file.isWritable() || !folder.isWritable() ||
+            !ParsesAsWhole(path))
+            return {};
+        store = std::make_unique<QSettings>(path, RegFileFormat());
+    }
+    if (!store || !store->isWritable() || store->status() != QSettings::NoError)
+        return {};
+    return ReadValues(*store);
+}
+
+void SettingsStore::SaveScanSettings(const ScanSettings &settings) const {
+    WriteValues(filePath(), {{"ScanCommNo", settings.ScanCommNo},
+                             {"ScanBaudRateNo", settings.ScanBaudRateNo},
+                             {"ScanBaudRate", settings.ScanBaudRate}});
+}
+
+void SettingsStore::SaveCardID(const ScanSettings &settings) const {
+    WriteValues(filePath(), {{"ScanCardID", settings.ScanCardID}});
+}
+
+void SettingsStore::SaveLanguage(const ScanSettings &settings) const {
+    WriteValues(filePath(), {{"LanguageFlag", settings.LanguageFlag}});
+}
+
+} // namespace vr
