@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@
 #include "recording_view.h"
 #include "support/simulated_device.h"
 #include "support/virtual_platform.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace vr::test {
 

@@ -288,6 +288,20 @@ TEST_F(SingleOperationTest, TestCommandSendsTheTextExactlyAsTyped) {
     EXPECT_EQ(session.ControllerID, "001");
 }
 
+// The frame carries a body's length in 8 bits: a longer body would go out cut and with the CRC
+// of something else, so it is not sent at all.
+TEST_F(SingleOperationTest, TestCommandLongerThanAFrameCarriesIsNotSent) {
+    view.command = QString(252, 'A'); // 255 bytes behind the address: the longest body
+    operations.testCommand();
+    EXPECT_EQ(sent()[1].size(), 255u);
+
+    view.events.clear();
+    view.command = QString(253, 'A');
+    operations.testCommand();
+    EXPECT_EQ(sent(), Strings{"001AS"});
+    EXPECT_EQ(view.status, "Test Command Error!");
+}
+
 TEST_F(SingleOperationTest, TestCommandShowsAReplyLongerThanThirtyCharactersWhole) {
     ScriptedDevice scripted;
     virtualPlatform.attach(3, scripted);
