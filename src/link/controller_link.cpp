@@ -1,0 +1,102 @@
+#include "link/controller_link.h"
+
+#include <algorithm>
+
+#include "link/frame_codec.h"
+
+namespace vr {
+namespace {
+
+constexpr std::uint32_t kPauseAfterByteMs = 1;
+constexpr std::uint32_t kPauseAfterBlockMs = 5;
+// An EOT closer than this to the ETX leaves fewer than four payload bytes between them.
+constexpr std::size_t kMinimumEotDistance = 4;
+
+} // namespace
+
+ControllerLink::ControllerLink(Platform &platform) : platform_(platform) {
+}
+
+ControllerLink::~ControllerLink() = default;
+
+bool ControllerLink::CommOpen(int portNumber, const std::string &lineMode) {
+    // One port at a time: a second open (a button left enabled while a looping test holds the
+    // port) is refused and the open port stays as it is.
+    if (port_)
+        return false;
+    port_ = platform_.openSerial(portNumber, lineMode);
+    return port_ != nullptr;
+}
+
+void ControllerLink::CommClose() {
+    // Destroying the port puts back its saved settings and closes it.
+    port_.reset();
+}
+
+void ControllerLink::writeByte(std::uint8_t byte) {
+    port_->write(&byte, 1);
+    platform_.sleep(kPauseAfterByteMs);
+}
+
+void ControllerLink::writeBlock(const std::uint8_t *data, std::size_t count) {
+    port_->write(data, count);
+    platform_.sleep(kPauseAfterBlockMs);
+}
+
+bool ControllerLink::SendCommand(std::string_view body) {
+    receiveBuffer_.fill(0);
+    replyLength_ = 0;
+    if (!port_)
+        return false;
+
+    const std::size_t length = body.size() & 0xFF; // the body length is an 8-bit count
+    const std::string crcDigits = CrcDigits(RequestCrc(body));
+    writeByte(SOH);
+    writeBlock(reinterpret_cast<const std::uint8_t *>(body.data()), length);
+    writeByte(STX);
+    for (char digit : crcDigits)
+        writeByte(static_cast<std::uint8_t>(digit));
+    writeByte(CR);
+
+    replyLength_ = 0;
+    const std::uint32_t start = platform_.milliseconds();
+    std::size_t etxPosition = 0;
+    std::size_t eotPosition = 0;
+    std::size_t stored = 0;
+    for (;;) {
+        // A handler run by the pump must not close the port, but if one did, the exchange
+        // ends as a time-out would rather than touch a port that is gone.
+        if (!port_)
+            return false;
+        std::uint8_t byte = 0;
+        if (port_->readByte(byte)) {
+            if (byte == ETX)
+                stored = 0; // the frame starts again at this ETX
+            receiveBuffer_[stored++] = byte;
+            replyLength_ = static_cast<int>(stored);
+            if (stored == kReceiveBufferSize) {
+                replyLength_ = 0;
+                return false;
+            }
+            if (byte == ETX)
+                etxPosition = stored;
+            if (byte == EOT)
+                eotPosition = stored; // a later ETX does not clear it
+            if (byte == CR) {
+                if (etxPosition == 0 || eotPosition == 0 ||
+                    eotPosition <= etxPosition + kMinimumEotDistance)
+                    return false;
+                const auto *begin = receiveBuffer_.data();
+                lastReply_.assign(begin, std::find(begin, begin + stored, std::uint8_t{0}));
+                return ReplyCrcOk(receiveBuffer_.data(), stored);
+            }
+            continue;
+        }
+        platform_.pumpEvents();
+        const std::uint32_t passed = platform_.milliseconds() - start;
+        if (passed > kReplyLimitMs)
+            return false;
+    }
+}
+
+} // namespace vr
