@@ -10,6 +10,7 @@
 
 #include "i18n/message_catalogue.h"
 #include "ui/reply_text.h"
+#include "ui/typing_limit.h"
 #include "ui/window_look.h"
 
 namespace vr::ui {
@@ -67,7 +68,7 @@ void TfrmModule::FormCreate() {
     session_.settings = store_.load();
     // Differs from the design text "0000000000" unless stored so: the change handler then
     // stores the card number at once.
-    edCardID->setText(session_.settings.ScanCardID);
+    SetProgramText(edCardID, session_.settings.ScanCardID);
     // The window has no close box and no Close command in its window menu (its flags); a close
     // request from the window manager is refused in closeEvent.
     session_.TestRunning = false;
@@ -124,8 +125,11 @@ void TfrmModule::centreOnScreen() {
     const QScreen *target = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
     if (target == nullptr)
         return;
+    // The frame's size where the window system already tells it, else the client area's.
+    const QSize outer = frameGeometry().size().expandedTo(size());
     const QRect desktop = target->availableGeometry();
-    move(desktop.center() - QPoint(width() / 2, height() / 2));
+    move(desktop.x() + (desktop.width() - outer.width()) / 2,
+         desktop.y() + (desktop.height() - outer.height()) / 2);
 }
 
 void TfrmModule::closeEvent(QCloseEvent *event) {
@@ -334,7 +338,7 @@ QString TfrmModule::commandText() const {
 
 void TfrmModule::setReplyText(const QByteArray &reply) {
     replyBytes_ = reply;
-    edRecCommand->setText(VisibleReplyText(reply));
+    SetProgramText(edRecCommand, VisibleReplyText(reply));
 }
 
 // ---- OperatorView: looping tests ----

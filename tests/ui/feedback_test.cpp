@@ -1,0 +1,364 @@
+// The live parts of the window and what the operations drive through it: the blinking lamp,
+// the ID panel, the clock panel, the card number store, the reply field, the window lock and the
+// busy cursor.
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QWheelEvent>
+
+#include <vector>
+
+#include "i18n/message_catalogue.h"
+#include "ui/reply_text.h"
+#include "window_fixture.h"
+
+namespace vr::test {
+namespace {
+
+const QColor kYellow(255, 255, 0);
+const QColor kRed(255, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+class FeedbackTest : public WindowTest {};
+
+TEST_F(FeedbackTest, BlinkPhaseContinuesAcrossBusyPeriods) {
+    auto &w = open();
+    w.BusyMode(true);
+    EXPECT_TRUE(w.tmrBusy->isActive());
+    EXPECT_TRUE(w.isLocked());
+    std::vector<QColor> blinks;
+    const auto tick = [&] {
+        w.tmrBusyTimer();
+        blinks.push_back(w.shComm->brushColour());
+    };
+    tick();
+    tick();
+    tick();
+    w.BusyMode(false);
+    EXPECT_FALSE(w.tmrBusy->isActive());
+    EXPECT_FALSE(w.isLocked());
+    // Switching off leaves the lamp as the last blink painted it.
+    EXPECT_EQ(w.shComm->brushColour(), kRed);
+    w.setLamp(LampColour::Yellow); // the caller's final colour
+
+    w.BusyMode(true);
+    tick();
+    tick();
+    w.BusyMode(false);
+    EXPECT_EQ(blinks, (std::vector<QColor>{kRed, kYellow, kRed, kYellow, kRed}));
+}
+
+TEST_F(FeedbackTest, BusyModeOffWhileRedStaysRedUntilTheCallerPaints) {
+    auto &w = open();
+    w.setLamp(LampColour::Yellow);
+    w.BusyMode(true);
+    w.tmrBusyTimer(); // first tick of the run: red
+    w.BusyMode(false);
+    EXPECT_EQ(w.shComm->brushColour(), kRed);
+    EXPECT_EQ(w.busyPhase(), 1);
+}
+
+struct IdCase {
+    int position;
+    const char *caption;
+};
+
+class IdPanel : public WindowTest, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(IdPanel, ShowsThePositionAsThreeDigitsWithinTheLimits) {
+    auto &w = open();
+    w.sbID->setValue(500); // so that every row is a change
+    w.setIdPosition(GetParam().position);
+    EXPECT_EQ(w.pnID->text(), GetParam().caption);
+    EXPECT_EQ(w.idCaption(), GetParam().caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, IdPanel,
+                         ::testing::Values(IdCase{1, "001"}, IdCase{7, "007"}, IdCase{42, "042"},
+                                           IdCase{999, "999"}, IdCase{0, "001"}, IdCase{-5, "001"},
+                                           IdCase{1000, "999"}, IdCase{123456, "999"}));
+
+TEST_F(IdPanel, ScrollBarStepsByOneAndByAHundredInItsTrack) {
+    auto &w = open();
+    EXPECT_EQ(w.sbID->minimum(), 1);
+    EXPECT_EQ(w.sbID->maximum(), 999);
+    w.sbID->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(w.pnID->text(), "001");
+    w.sbID->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(w.pnID->text(), "002");
+    // A click in the track, right of the slider.
+    QTest::mouseClick(w.sbID, Qt::LeftButton, {}, QPoint(w.sbID->width() * 3 / 4, 11));
+    EXPECT_EQ(w.pnID->text(), "102");
+    w.sbID->setValue(950);
+    w.sbID->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(w.pnID->text(), "999");
+}
+
+TEST_F(FeedbackTest, ClockPanelShowsThePcClock) {
+    auto &w = open();
+    platform.setLocalTime(LocalTime{2005, 9, 13, 7, 41, 51});
+    w.tmrClockTimer();
+    EXPECT_EQ(w.pnSetDate->text(), "2005/09/13 07:41:51");
+    platform.setLocalTime(LocalTime{2024, 12, 31, 23, 59, 5});
+    w.tmrClockTimer();
+    EXPECT_EQ(w.pnSetDate->text(), "2024/12/31 23:59:05");
+}
+
+TEST_F(FeedbackTest, FirstStartStoresTheDefaultCardNumber) {
+    auto &w = open();
+    EXPECT_EQ(w.edCardID->text(), "00000000");
+    EXPECT_EQ(stored().ScanCardID, "00000000");
+}
+
+// Each change of any of the three edit boxes stores the text of the card field again. The row's
+// action changes one box; before it, the store is given another card number behind the window's
+// back, so that a save of an unchanged text shows too.
+struct CardSaveCase {
+    const char *name;
+    void (*change)(ui::TfrmModule &);
+    const char *card; // the card field and the stored card number afterwards
+};
+
+class CardNumberStore : public WindowTest, public ::testing::WithParamInterface<CardSaveCase> {};
+
+TEST_P(CardNumberStore, EveryChangeOfAnyEditBoxSavesTheCardField) {
+    auto &w = open();
+    w.pcDefault->setCurrentWidget(w.tsCommand);
+    ScanSettings other;
+    other.ScanCardID = "elsewhere";
+    store.SaveCardID(other);
+
+    GetParam().change(w);
+
+    EXPECT_EQ(w.edCardID->text(), GetParam().card);
+    EXPECT_EQ(w.session().settings.ScanCardID, GetParam().card);
+    EXPECT_EQ(stored().ScanCardID, GetParam().card);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, CardNumberStore,
+                         ::testing::Values(CardSaveCase{"TypingInTheCardField",
+                                                        [](ui::TfrmModule &w) {
+                                                            w.edCardID->end(false);
+                                                            QTest::keyClicks(w.edCardID, "5");
+                                                        },
+                                                        "000000005"},
+                                           CardSaveCase{"ClearingTheCardField",
+                                                        [](ui::TfrmModule &w) {
+                                                            w.edCardID->selectAll();
+                                                            QTest::keyClick(w.edCardID,
+                                                                            Qt::Key_Delete);
+                                                        },
+                                                        ""},
+                                           CardSaveCase{"TypingACommand",
+                                                        [](ui::TfrmModule &w) {
+                                                            w.edCommand->end(false);
+                                                            QTest::keyClicks(w.edCommand, "C");
+                                                        },
+                                                        "00000000"},
+                                           CardSaveCase{"FillingTheReplyField",
+                                                        [](ui::TfrmModule &w) {
+                                                            w.setReplyText("\x03"
+                                                                           "001OK\x04"
+                                                                           "ABCD\r");
+                                                        },
+                                                        "00000000"}),
+                         [](const ::testing::TestParamInfo<CardSaveCase> &param) {
+                             return std::string(param.param.name);
+                         });
+
+TEST_F(FeedbackTest, ReplyFieldShowsControlBytesAndKeepsTheRawReply) {
+    auto &w = open();
+    const QByteArray reply("\x03"
+                           "001OK\x00Z\x04"
+                           "5A3F\r",
+                           14);
+    w.setReplyText(reply);
+    EXPECT_EQ(w.edRecCommand->text(), "<ETX>001OK<NUL>Z<EOT>5A3F<CR>");
+    EXPECT_EQ(w.replyBytes(), reply);
+    w.setReplyText({});
+    EXPECT_TRUE(w.edRecCommand->text().isEmpty());
+}
+
+TEST(ReplyText, NamesEveryControlByteAndPassesTheRest) {
+    EXPECT_EQ(ui::VisibleReplyText(QByteArray("\x01\x02\x0a\x1f", 4)), "<SOH><STX><LF><US>");
+    EXPECT_EQ(ui::VisibleReplyText("a\x7f b"), "a<DEL> b");
+    EXPECT_EQ(ui::VisibleReplyText("\xb0"), QString(QChar(0xB0)));
+    EXPECT_EQ(ui::VisibleReplyText(" ~<>"), " ~<>");
+}
+
+TEST_F(FeedbackTest, LampsTakeTheExactColours) {
+    auto &w = open();
+    w.setLamp(LampColour::Yellow);
+    EXPECT_EQ(w.shComm->brushColour(), kYellow);
+    w.setLamp(LampColour::Red);
+    EXPECT_EQ(w.shComm->brushColour(), kRed);
+    w.setInputLamp(5, true);
+    EXPECT_EQ(w.shDI5->brushColour(), kYellow);
+    w.setInputLamp(5, false);
+    EXPECT_EQ(w.shDI5->brushColour(), kWhite);
+    w.setInputLamp(0, true);
+    w.setInputLamp(7, true);
+    for (auto *lamp : {w.shDI1, w.shDI2, w.shDI3, w.shDI4, w.shDI5, w.shDI6})
+        EXPECT_EQ(lamp->brushColour(), kWhite);
+}
+
+TEST_F(FeedbackTest, LoopingTestControlsMapToTheirWidgets) {
+    auto &w = open();
+    const std::vector<std::pair<Control, QWidget *>> controls = {
+        {Control::btnExit, w.btnExit},         {Control::btnDIDO, w.btnDIDO},
+        {Control::btnProcess, w.btnProcess},   {Control::btnScan, w.btnScan},
+        {Control::btnFactory, w.btnFactory},   {Control::btnSetDate, w.btnSetDate},
+        {Control::btnAlarm, w.btnAlarm},       {Control::btnSetCard, w.btnSetCard},
+        {Control::btnCardType, w.btnCardType}, {Control::gbDefault, w.gbDefault},
+        {Control::btnEng, w.btnEng},           {Control::btnGB, w.btnGB},
+        {Control::btnBIG5, w.btnBIG5}};
+    for (const auto &[control, widget] : controls) {
+        SCOPED_TRACE(widget->objectName().toStdString());
+        w.setControlEnabled(control, false);
+        EXPECT_FALSE(widget->isEnabled());
+        w.setControlEnabled(control, true);
+        EXPECT_TRUE(widget->isEnabled());
+    }
+    w.setButtonCaption(TestButton::btnDIDO, "Cancel");
+    EXPECT_EQ(w.btnDIDO->text(), "Cancel");
+    EXPECT_EQ(w.buttonCaption(TestButton::btnDIDO), "Cancel");
+    EXPECT_EQ(w.buttonCaption(TestButton::btnProcess), "Auto Test");
+    w.chkDO2->setChecked(true);
+    EXPECT_TRUE(w.outputTicked(2));
+    EXPECT_FALSE(w.outputTicked(1));
+    w.untickOutput(2);
+    EXPECT_FALSE(w.chkDO2->isChecked());
+}
+
+TEST_F(FeedbackTest, BusyCursorIsOneOverrideThatIsGoneAfterwards) {
+    auto &w = open();
+    w.setBusyCursor(true);
+    w.setBusyCursor(true);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    w.setBusyCursor(false);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+class LockTest : public WindowTest {
+protected:
+    // Clicks, keys and a wheel turn aimed at the window. Records whether each got through.
+    struct Reach {
+        int languageClicks = 0;
+        bool typed = false;
+        bool wheeled = false;
+        bool tabbed = false;
+    };
+
+    Reach tryEverything() {
+        auto &w = *window;
+        Reach reach;
+        QSignalSpy gb(w.btnGB, &QPushButton::clicked);
+        const QString card = w.edCardID->text();
+        const int alarm = w.cmbAlarm->currentIndex();
+        QTest::mouseClick(w.btnGB, Qt::LeftButton);
+        w.edCardID->setFocus();
+        w.edCardID->end(false);
+        QTest::keyClicks(w.edCardID, "9");
+        QWheelEvent wheel(QPointF(20, 10), w.cmbAlarm->mapToGlobal(QPointF(20, 10)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.cmbAlarm, &wheel);
+        QTest::keyClick(w.edCardID, Qt::Key_Tab);
+        reach.languageClicks = static_cast<int>(gb.count());
+        reach.typed = w.edCardID->text() != card;
+        reach.wheeled = w.cmbAlarm->currentIndex() != alarm;
+        reach.tabbed = QApplication::focusWidget() != w.edCardID;
+        return reach;
+    }
+
+    // Nothing of the window is greyed out.
+    void expectNothingDisabled() {
+        EXPECT_TRUE(window->isEnabled());
+        for (auto *widget : window->findChildren<QWidget *>())
+            EXPECT_TRUE(widget->isEnabled()) << widget->objectName().toStdString();
+    }
+};
+
+TEST_F(LockTest, LockedWindowSwallowsClicksKeysAndWheelWithoutGreyingOut) {
+    auto &w = open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    w.lockWindow(true);
+    const Reach locked = tryEverything();
+    EXPECT_EQ(locked.languageClicks, 0);
+    EXPECT_FALSE(locked.typed);
+    EXPECT_FALSE(locked.wheeled);
+    EXPECT_FALSE(locked.tabbed);
+    EXPECT_EQ(w.session().settings.LanguageNo, 0);
+    expectNothingDisabled();
+
+    w.lockWindow(false);
+    const Reach unlocked = tryEverything();
+    EXPECT_EQ(unlocked.languageClicks, 1);
+    EXPECT_TRUE(unlocked.typed);
+    EXPECT_TRUE(unlocked.wheeled);
+    EXPECT_TRUE(unlocked.tabbed);
+}
+
+TEST_F(LockTest, InputDuringAnOperationIsSwallowed) {
+    auto &w = open();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    bool pumped = false;
+    Reach during;
+    platform.onPump = [&] {
+        if (pumped)
+            return;
+        pumped = true;
+        during = tryEverything();
+        expectNothingDisabled();
+    };
+    QTest::mouseClick(w.btnSetDate, Qt::LeftButton);
+    ASSERT_TRUE(pumped);
+    EXPECT_EQ(during.languageClicks, 0);
+    EXPECT_FALSE(during.typed);
+    EXPECT_FALSE(during.tabbed);
+    EXPECT_FALSE(w.isLocked());
+}
+
+// Every single-command button runs its operation through the frame: before a scan each one
+// ends with message 2, a red lamp and the low beep, sends nothing and leaves the window usable.
+class OperationButtons : public WindowTest, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(OperationButtons, BeforeAScanEachEndsWithStartScanController) {
+    auto &w = open([](SettingsStore &s) {
+        ScanSettings settings;
+        settings.LanguageFlag = "ChineseBIG5";
+        s.SaveLanguage(settings);
+    });
+    w.pcDefault->setCurrentWidget(std::string(GetParam()) == "btnFactory" ? w.tsDefault
+                                                                          : w.tsCommand);
+    w.setReplyText("old reply");
+    w.setLamp(LampColour::Yellow);
+    w.setStatusText("something else");
+    auto *button = w.findChild<QPushButton *>(GetParam());
+    ASSERT_NE(button, nullptr);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+
+    EXPECT_EQ(w.pnMsg->text(), "請先掃描控制器!");
+    EXPECT_EQ(w.shComm->brushColour(), kRed);
+    const auto beeps = platform.eventsOf(VirtualPlatform::Event::Kind::Beep);
+    ASSERT_EQ(beeps.size(), 1u);
+    EXPECT_EQ(beeps[0].hz, 300);
+    EXPECT_EQ(beeps[0].ms, 300u);
+    EXPECT_TRUE(platform.eventsOf(VirtualPlatform::Event::Kind::Open).empty());
+    EXPECT_FALSE(w.isLocked());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    if (button == w.btnCommand) {
+        EXPECT_TRUE(w.edRecCommand->text().isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, OperationButtons,
+                         ::testing::Values("btnSetDate", "btnAlarm", "btnSetCard", "btnBaudRate",
+                                           "btnID", "btnMode", "btnCardType", "btnFactory",
+                                           "btnCommand"));
+
+} // namespace
+} // namespace vr::test
