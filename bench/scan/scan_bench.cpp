@@ -4,9 +4,26 @@
 // (12 ms of paced writes + the 300 ms reply limit), and the CPU time the run took.
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
+
+#ifdef VR_HAVE_QT_PLATFORM
+#include <chrono>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/qt_platform.h"
+#endif
 
 #include "link/controller_link.h"
 #include "operations/controller_operations.h"
@@ -63,11 +80,81 @@ void VirtualWorstCase(int runs) {
     std::printf("  CPU time per scan: %.1f ms (mean of %d runs)\n", cpuTotal / runs * 1e3, runs);
 }
 
+#ifdef VR_HAVE_QT_PLATFORM
+
+// The same worst case in real time on `ports` pseudo-terminals that nobody answers (COM1 to
+// COM<ports> in a port map folder of its own; the other port numbers point nowhere, so they do
+// not open). Their masters stay open and unread: a silent line.
+int PtyWorstCase(int argc, char **argv, int ports) {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QCoreApplication app(argc, argv);
+    const QString portMap = config.path() + "/vr880tx-config/ports";
+    QDir().mkpath(portMap);
+    std::vector<int> masters;
+    for (int port = 1; port <= kPorts; ++port) {
+        QString target = config.path() + "/absent";
+        if (port <= ports) {
+            int master = -1, slave = -1;
+            char name[256] = {};
+            if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+                std::perror("openpty");
+                return 1;
+            }
+            termios raw{};
+            tcgetattr(master, &raw);
+            cfmakeraw(&raw);
+            tcsetattr(master, TCSANOW, &raw);
+            close(slave);
+            masters.push_back(master);
+            target = QString::fromLocal8Bit(name);
+        }
+        QFile::link(target, portMap + "/COM" + QString::number(port));
+    }
+
+    vr::QtPlatform platform;
+    vr::Session session;
+    vr::test::RecordingView view(&session);
+    view.chkLock = false;
+    vr::ControllerLink link(platform);
+    vr::ControllerOperations operations(platform, link, view, session);
+
+    const double cpuStart = CpuSeconds();
+    const auto wallStart = std::chrono::steady_clock::now();
+    operations.scan();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const double cpu = CpuSeconds() - cpuStart;
+    for (const int master : masters)
+        close(master);
+
+    const int probes = ports * 24;
+    const double bound = probes * 0.312;
+    std::printf("real time on %d silent ptys (lock unticked), the other ports absent\n", ports);
+    std::printf("  ports opened: %zu, status line: %s\n", view.eventsStartingWith("status Scan COM").size(),
+                view.status.toStdString().c_str());
+    std::printf("  wall duration:     %.3f s (bound %d x (12 ms + 300 ms) = %.3f s, + 0.300 s "
+                "beep; ratio %.4f)\n",
+                wall, probes, bound, wall / (bound + 0.3));
+    std::printf("  per probe:         %.2f ms beyond the 312 ms\n",
+                (wall - bound - 0.3) * 1e3 / probes);
+    std::printf("  CPU time:          %.3f s (%.2f%% of the wall time)\n", cpu, 100.0 * cpu / wall);
+    return 0;
+}
+
+#endif
+
 } // namespace
 
+// scan-bench [--pty N]: the virtual-time worst case; with --pty, also N real pseudo-terminals.
 int main(int argc, char **argv) {
+    VirtualWorstCase(5);
+#ifdef VR_HAVE_QT_PLATFORM
+    if (argc == 3 && std::strcmp(argv[1], "--pty") == 0)
+        return PtyWorstCase(argc, argv, std::atoi(argv[2]));
+#else
     (void)argc;
     (void)argv;
-    VirtualWorstCase(5);
+#endif
     return 0;
 }
