@@ -1,0 +1,49 @@
+#include "platform/qt_serial_port.h"
+
+#include "link/line_modes.h"
+
+namespace vr {
+namespace {
+
+// The driver takes a request at once; this only keeps a stuck line from freezing the window.
+// A write that is not taken within it ends its exchange by time-out, like any failed write.
+constexpr int kWriteTakenLimitMs = 500;
+
+} // namespace
+
+std::unique_ptr<QtSerialPort> QtSerialPort::open(const std::string &deviceName,
+                                                 const std::string &lineMode) {
+    if (deviceName.empty())
+        return nullptr;
+    std::unique_ptr<QtSerialPort> serial(new QtSerialPort);
+    QSerialPort &port = serial->port_;
+    port.setPortName(QString::fromStdString(deviceName));
+    // Opened with Qt's defaults, then set step by step: set before the open, a setting the
+    // device refuses would make the open itself fail.
+    if (!port.open(QIODevice::ReadWrite))
+        return nullptr;
+    if (const auto settings = ParseLineMode(lineMode)) {
+        port.setBaudRate(settings->baudRate);
+        port.setParity(settings->parity == Parity::Even ? QSerialPort::EvenParity
+                                                        : QSerialPort::NoParity);
+        port.setDataBits(static_cast<QSerialPort::DataBits>(settings->dataBits));
+        port.setStopBits(settings->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    }
+    port.setFlowControl(QSerialPort::NoFlowControl);
+    port.clearError();
+    return serial;
+}
+
+bool QtSerialPort::readByte(std::uint8_t &byte) {
+    return ReadOneByte(port_, byte);
+}
+
+void QtSerialPort::write(const std::uint8_t *data, std::size_t count) {
+    if (count == 0)
+        return;
+    port_.write(reinterpret_cast<const char *>(data), static_cast<qint64>(count));
+    port_.waitForBytesWritten(kWriteTakenLimitMs);
+    port_.clearError();
+}
+
+} // namespace vr
