@@ -131,7 +131,8 @@ int PtyWorstCase(int argc, char **argv, int ports) {
     const int probes = ports * 24;
     const double bound = probes * 0.312;
     std::printf("real time on %d silent ptys (lock unticked), the other ports absent\n", ports);
-    std::printf("  ports opened: %zu, status line: %s\n", view.eventsStartingWith("status Scan COM").size(),
+    std::printf("  ports opened: %zu, status line: %s\n",
+                view.eventsStartingWith("status Scan COM").size(),
                 view.status.toStdString().c_str());
     std::printf("  wall duration:     %.3f s (bound %d x (12 ms + 300 ms) = %.3f s, + 0.300 s "
                 "beep; ratio %.4f)\n",
