@@ -34,10 +34,10 @@ public:
     virtual ~OperatorView() = default;
 
     // Frame and feedback.
-    virtual void setBusyCursor(bool busy) = 0;         // hourglass, or the default arrow
-    virtual void lockWindow(bool locked) = 0;          // blocks clicks and keys, no greying out
-    virtual void BusyMode(bool on) = 0;                // blinking lamp and locked window
-    virtual void setLamp(LampColour colour) = 0;       // shComm
+    virtual void setBusyCursor(bool busy) = 0;           // hourglass, or the default arrow
+    virtual void lockWindow(bool locked) = 0;            // blocks clicks and keys, no greying out
+    virtual void BusyMode(bool on) = 0;                  // blinking lamp and locked window
+    virtual void setLamp(LampColour colour) = 0;         // shComm
     virtual void setStatusText(const QString &text) = 0; // pnMsg
 
     // Scan.
@@ -55,9 +55,9 @@ public:
     virtual int selectedCardMode() const = 0;
     virtual int selectedCardType() const = 0;
     virtual int selectedAlarm() const = 0;
-    virtual QString idCaption() const = 0;   // pnID, three digits
-    virtual QString cardIdText() const = 0;  // edCardID
-    virtual QString commandText() const = 0; // edCommand
+    virtual QString idCaption() const = 0;                  // pnID, three digits
+    virtual QString cardIdText() const = 0;                 // edCardID
+    virtual QString commandText() const = 0;                // edCommand
     virtual void setReplyText(const QByteArray &reply) = 0; // edRecCommand, held unchanged
 
     // Looping tests.
