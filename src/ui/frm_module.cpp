@@ -339,6 +339,8 @@ QString TfrmModule::commandText() const {
 void TfrmModule::setReplyText(const QByteArray &reply) {
     replyBytes_ = reply;
     SetProgramText(edRecCommand, VisibleReplyText(reply));
+    // A reply longer than the box shows from its start (ETX, address, status).
+    edRecCommand->setCursorPosition(0);
 }
 
 // ---- OperatorView: looping tests ----

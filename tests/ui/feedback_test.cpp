@@ -174,6 +174,7 @@ TEST_F(FeedbackTest, ReplyFieldShowsControlBytesAndKeepsTheRawReply) {
     w.setReplyText(reply);
     EXPECT_EQ(w.edRecCommand->text(), "<ETX>001OK<NUL>Z<EOT>5A3F<CR>");
     EXPECT_EQ(w.replyBytes(), reply);
+    EXPECT_EQ(w.edRecCommand->cursorPosition(), 0);
     w.setReplyText({});
     EXPECT_TRUE(w.edRecCommand->text().isEmpty());
 }
