@@ -84,6 +84,10 @@ struct StartCase {
     const char *factory; // btnFactory, as written
 };
 
+void PrintTo(const StartCase &c, std::ostream *out) {
+    *out << c.name;
+}
+
 class StartLanguage : public WindowTest, public ::testing::WithParamInterface<StartCase> {};
 
 TEST_P(StartLanguage, ShowsEveryCaptionInTheStoredLanguage) {
@@ -129,6 +133,10 @@ struct SwitchCase {
     int language;
     const char *flag;
 };
+
+void PrintTo(const SwitchCase &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class LanguageSwitch : public WindowTest, public ::testing::WithParamInterface<SwitchCase> {};
 

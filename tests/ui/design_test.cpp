@@ -182,6 +182,10 @@ struct TypingCase {
     const char *expected; // text after typing at the end of the initial text
 };
 
+void PrintTo(const TypingCase &c, std::ostream *out) {
+    *out << c.edit;
+}
+
 class TypingLimitTest : public WindowTest, public ::testing::WithParamInterface<TypingCase> {};
 
 TEST_P(TypingLimitTest, StopsAtTheLimit) {

@@ -62,6 +62,10 @@ struct IdCase {
     const char *caption;
 };
 
+void PrintTo(const IdCase &c, std::ostream *out) {
+    *out << c.position;
+}
+
 class IdPanel : public WindowTest, public ::testing::WithParamInterface<IdCase> {};
 
 TEST_P(IdPanel, ShowsThePositionAsThreeDigitsWithinTheLimits) {
@@ -117,6 +121,10 @@ struct CardSaveCase {
     void (*change)(ui::TfrmModule &);
     const char *card; // the card field and the stored card number afterwards
 };
+
+void PrintTo(const CardSaveCase &c, std::ostream *out) {
+    *out << c.name;
+}
 
 class CardNumberStore : public WindowTest, public ::testing::WithParamInterface<CardSaveCase> {};
 
