@@ -9,10 +9,9 @@ endforeach()
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-if(EXISTS ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.svg)
-    install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.svg
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-endif()
+install(FILES ${CMAKE_SOURCE_DIR}/src/ui/pictures/window_icon.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME vr880tx-config.svg)
 
 set(CPACK_PACKAGE_NAME vr880tx-config)
 set(CPACK_PACKAGE_VENDOR "VR880TX Config developers")
@@ -24,7 +23,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei, qt6-qpa-plugins | libqt6gui6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
