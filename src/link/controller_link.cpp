@@ -43,6 +43,13 @@ void ControllerLink::writeBlock(const std::uint8_t *data, std::size_t count) {
     platform_.sleep(kPauseAfterBlockMs);
 }
 
+void ControllerLink::DiscardInput() {
+    std::uint8_t byte = 0;
+    for (std::size_t count = 0; port_ && count < kReceiveBufferSize && port_->readByte(byte);
+         ++count) {
+    }
+}
+
 bool ControllerLink::SendCommand(std::string_view body) {
     receiveBuffer_.fill(0);
     replyLength_ = 0;

@@ -48,12 +48,7 @@ public:
     // the line quiet (or a receive buffer's worth has gone). SendCommand never empties the
     // input itself; a caller that holds the port across many exchanges uses this after a
     // failed one, so that a reply which came in too late is not taken as the next reply.
-    void DiscardInput() {
-        std::uint8_t byte = 0;
-        for (std::size_t count = 0; port_ && count < kReceiveBufferSize && port_->readByte(byte);
-             ++count) {
-        }
-    }
+    void DiscardInput();
 
 private:
     void writeByte(std::uint8_t byte);
