@@ -1,5 +1,6 @@
 #include "settings/reg_file_format.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QStringList>
@@ -267,7 +268,13 @@ bool WriteRegFile(QIODevice &device, const QSettings::SettingsMap &map) {
     }
     text += u'\n';
     const QByteArray bytes = text.toUtf8();
-    return device.write(bytes) == bytes.size();
+    if (device.write(bytes) != bytes.size())
+        return false;
+    // A file buffers the text and would write it only when it is committed, where a full disk
+    // goes unnoticed and an empty file replaces the store. Written out here, the failure makes
+    // the whole write fail and the old file stays.
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    return file == nullptr || file->flush();
 }
 
 QSettings::Format RegFileFormat() {
