@@ -3,15 +3,22 @@
 #include "i18n/message_catalogue.h"
 #include "settings/reg_file_format.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QVariant>
 
+#include <chrono>
 #include <initializer_list>
 #include <memory>
+#include <thread>
 #include <utility>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace vr {
 namespace {
@@ -86,6 +93,48 @@ ScanSettings ReadValues(const QSettings &store) {
     return settings;
 }
 
+// QSettings holds a lock file beside the store while it saves. Its owner writes its process id
+// into it the moment it creates it; one killed in between leaves an empty lock file (or an empty
+// ".rmlock" of the stale-lock removal) that QSettings would honour for 30 s, holding up every
+// save until then. An empty lock file a second old has no live owner: wait for that age, then
+// remove it.
+void RemoveDeadEmptyLocks(const QString &path) {
+    constexpr qint64 kDeadAfterMs = 1000;
+    for (QString lock = path + QLatin1String(".lock");; lock += QLatin1String(".rmlock")) {
+        for (;;) {
+            const QFileInfo info(lock);
+            if (!info.exists())
+                return;
+            if (info.size() != 0)
+                break;
+            const qint64 age = qAbs(info.lastModified().msecsTo(QDateTime::currentDateTime()));
+            if (age > kDeadAfterMs) {
+                QFile::remove(lock);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kDeadAfterMs + 1 - age));
+        }
+    }
+}
+
+// The store's folder may be shared by a group of operators (mode 2775): a file written by one of
+// them stays readable and writable for the group whatever the writer's umask. A save keeps the
+// mode of the file it replaces.
+void ShareWithFolderGroup(const QString &path) {
+#ifndef Q_OS_WIN
+    struct stat folder {};
+    struct stat file {};
+    if (::stat(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &folder) != 0 ||
+        (folder.st_mode & S_IWGRP) == 0 || ::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return;
+    const mode_t shared = file.st_mode | S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP;
+    if (shared != file.st_mode)
+        ::chmod(QFile::encodeName(path).constData(), shared & 07777);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
 // Writes the values in their order; a store that cannot be opened or created gets nothing.
 void WriteValues(const QString &path,
                  std::initializer_list<std::pair<const char *, QVariant>> values) {
@@ -98,6 +147,7 @@ void WriteValues(const QString &path,
     } else {
         if (QFileInfo::exists(path) && !ParsesAsWhole(path))
             return;
+        RemoveDeadEmptyLocks(path);
         // QSettings creates a missing folder, holds a lock file beside the store while it
         // saves, and writes through QSaveFile: a temporary file renamed over the old one.
         store = std::make_unique<QSettings>(path, RegFileFormat());
@@ -111,6 +161,8 @@ void WriteValues(const QString &path,
             return;
     }
     store->sync();
+    if (!path.isEmpty() && store->status() == QSettings::NoError)
+        ShareWithFolderGroup(path);
 }
 
 } // namespace
