@@ -1,88 +1,29 @@
 // link-bench: times the command exchange of the program's own link and platform over a pty
-// against vr880tx-sim and prints the figures; it asserts nothing.
+// against vr880tx-sim and prints the figures; it asserts nothing. vr880tx-bench prints the same
+// figures for all twelve line modes.
 //
 //   link-bench [PROBES [SILENT]]   probes per speed (default 200), no-reply exchanges (default 30)
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
-#include "link/controller_link.h"
-#include "link/line_modes.h"
-#include "platform/qt_platform.h"
-#include "sim/simulator_process.h"
+#include "figures.h"
+#include "link_measurements.h"
+#include "port_map.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kCom = 1;
-constexpr double kRequestPausesMs = 12.0; // SOH 1, body 5, STX 1, four digits 1 each, CR 1
-constexpr double kTurnaroundMs = 2.0;     // the simulator's default
-constexpr int kProbeReplyBytes = 20;
 
-double cpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-double percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    const auto at =
-        static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-    return values[at];
-}
-
-struct Series {
-    std::vector<double> ms;
-    int failures = 0;
-    double cpu = 0; // CPU seconds of this process during the series
-    double wall = 0;
-};
-
-// Runs `count` exchanges of `body` on a port already open and times each one.
-Series run(vr::ControllerLink &link, const char *body, int count, bool expectReply) {
-    Series series;
-    const double cpuStart = cpuSeconds();
-    const auto wallStart = Clock::now();
-    for (int i = 0; i < count; ++i) {
-        const auto start = Clock::now();
-        const bool ok = link.SendCommand(body);
-        series.ms.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        if (ok != expectReply || (ok && link.ReplyLength() != kProbeReplyBytes))
-            ++series.failures;
-    }
-    series.cpu = cpuSeconds() - cpuStart;
-    series.wall = std::chrono::duration<double>(Clock::now() - wallStart).count();
-    return series;
-}
-
-bool withSimulator(int modeIndex, const std::function<void(vr::ControllerLink &)> &body) {
-    vr::sim::SimulatorProcess simulator(
-        VR_SIM_PROGRAM, {"--com", QString::number(kCom), "--mode", QString::number(modeIndex)});
-    if (!simulator.start()) {
-        std::fprintf(stderr, "link-bench: %s\n", qPrintable(simulator.error()));
-        return false;
-    }
-    vr::QtPlatform platform;
-    vr::ControllerLink link(platform);
-    if (!link.CommOpen(kCom, std::string(vr::kLineModes[static_cast<std::size_t>(modeIndex)]))) {
-        std::fprintf(stderr, "link-bench: COM%d does not open\n", kCom);
-        return false;
-    }
-    body(link);
-    link.CommClose();
-    return true;
+void PrintRow(const char *name, const vr::bench::ExchangeSeries &series, double floorMs) {
+    const double median = vr::bench::Median(series.totalMs);
+    std::printf("%-24s %6.2f ms %6.2f ms %6.2f ms %7.3f %6d\n", name, median,
+                vr::bench::Percentile(series.totalMs, 0.99), floorMs, median / floorMs,
+                series.failures);
 }
 
 } // namespace
@@ -91,8 +32,7 @@ int main(int argc, char **argv) {
     const int probes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     const int silent = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
 
-    QTemporaryDir configHome; // a port map folder of our own
-    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
+    vr::bench::PrivateConfigHome home;
     QCoreApplication app(argc, argv);
 
     std::printf("link-bench: %d probes per speed, %d no-reply exchanges, over a pty\n\n", probes,
@@ -100,37 +40,34 @@ int main(int argc, char **argv) {
     std::printf("%-24s %9s %9s %9s %7s %6s\n", "exchange", "median", "p99", "floor", "ratio",
                 "fails");
     for (const int modeIndex : {2, 10}) { // "9600,n,8,1", "115200,n,8,1"
-        const auto line = *vr::ParseLineMode(vr::kLineModes[static_cast<std::size_t>(modeIndex)]);
-        const double wireMs =
-            kProbeReplyBytes * line.bitsPerByte() * 1000.0 / static_cast<double>(line.baudRate);
-        const double floorMs = kRequestPausesMs + wireMs + kTurnaroundMs;
-        const bool ran = withSimulator(modeIndex, [&](vr::ControllerLink &link) {
-            run(link, "000AS", 5, true); // warm-up
-            const Series series = run(link, "000AS", probes, true);
-            const double median = percentile(series.ms, 0.5);
-            std::printf("%-24s %6.2f ms %6.2f ms %6.2f ms %7.3f %6d\n",
-                        ("probe at " + std::to_string(line.baudRate)).c_str(), median,
-                        percentile(series.ms, 0.99), floorMs, median / floorMs, series.failures);
-        });
+        const bool ran = vr::bench::WithSimulator(
+            kCom, modeIndex, [&](vr::ControllerLink &link, vr::bench::TimedPlatform &platform) {
+                vr::bench::RunExchanges(link, platform, "000AS", 5, vr::bench::kProbeReplyBytes);
+                const auto series = vr::bench::RunExchanges(link, platform, "000AS", probes,
+                                                            vr::bench::kProbeReplyBytes);
+                const std::string name =
+                    "probe at " + std::string(modeIndex == 2 ? "9600" : "115200");
+                PrintRow(name.c_str(), series, vr::bench::ProbeFloorMs(modeIndex));
+            });
         if (!ran)
             return 1;
     }
 
-    Series quiet;
-    const bool ran = withSimulator(2, [&](vr::ControllerLink &link) {
-        quiet = run(link, "999AS", silent, false); // an address nobody has: no reply
-    });
+    vr::bench::ExchangeSeries quiet;
+    const bool ran = vr::bench::WithSimulator(
+        kCom, 2, [&](vr::ControllerLink &link, vr::bench::TimedPlatform &platform) {
+            // An address nobody has: no reply.
+            quiet = vr::bench::RunExchanges(link, platform, "999AS", silent, 0);
+        });
     if (!ran)
         return 1;
-    // The 300 ms limit counts from the end of the request's writes.
-    const double quietFloorMs = kRequestPausesMs + 300.0;
-    std::printf("%-24s %6.2f ms %6.2f ms %6.2f ms %7.3f %6d\n", "no reply (limit 300 ms)",
-                percentile(quiet.ms, 0.5), percentile(quiet.ms, 0.99), quietFloorMs,
-                percentile(quiet.ms, 0.5) / quietFloorMs, quiet.failures);
+    PrintRow("no reply (limit 300 ms)", quiet, 300.0);
+    std::printf("  of which the reply wait: median %.2f ms, p99 %.2f ms\n",
+                vr::bench::Median(quiet.waitMs), vr::bench::Percentile(quiet.waitMs, 0.99));
     std::printf("\nCPU while waiting for no reply: %.1f ms per wall second (%.2f %% of a core)\n",
-                quiet.cpu / quiet.wall * 1000.0, quiet.cpu / quiet.wall * 100.0);
-    std::printf("floor: %.0f ms of request pauses + reply wire time + %.0f ms turnaround; "
-                "no reply: %.0f ms + the 300 ms limit\n",
-                kRequestPausesMs, kTurnaroundMs, kRequestPausesMs);
+                quiet.waitCpuSeconds / quiet.waitWallSeconds * 1000.0,
+                quiet.waitCpuSeconds / quiet.waitWallSeconds * 100.0);
+    std::printf("floor = %.0f ms of request pauses + reply wire time + %.0f ms turnaround\n",
+                vr::bench::kRequestPausesMs, vr::bench::kSimulatorTurnaroundMs);
     return 0;
 }
