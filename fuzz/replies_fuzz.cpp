@@ -1,7 +1,9 @@
 // Feeds the operations' reply readers arbitrary accepted replies: a peer that answers every
 // request with a well-framed reply around an arbitrary payload (short ones, zero bytes,
 // non-digits where digits belong), or not at all. Runs the scan, Set ID, Test Command and the
-// auto test's polling loop against it in virtual time.
+// auto test's polling loop against it in virtual time. Once the input is used up the peer
+// answers every request at once with a plain reply and the auto test is cancelled, so that an
+// execution ends quickly instead of waiting out reply limits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "link/frame_codec.h"
@@ -24,7 +26,12 @@ public:
                 continue;
             pending_.clear();
             next_ = 0;
-            if (input_.remaining_bytes() == 0 || !input_.ConsumeBool())
+            due_ = nowMicros;
+            if (input_.remaining_bytes() == 0) {
+                pending_ = vr::ReplyFrame("00100");
+                continue;
+            }
+            if (!input_.ConsumeBool())
                 continue; // no answer to this request
             const std::string payload = input_.ConsumeRandomLengthString(60);
             pending_ = input_.ConsumeBool() ? vr::ReplyFrame(payload) : payload;
@@ -66,7 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     operations.setId();
     operations.testCommand();
-    // The polling loop ends after four unanswered polls once the input is used up.
+    // Once the input is used up, the next pump is the operator's Cancel press.
+    platform.onPump = [&] {
+        if (input.remaining_bytes() == 0 && session.TestRunning)
+            operations.autoTest();
+    };
     operations.autoTest();
     if (session.TestRunning || link.isOpen())
         __builtin_trap();
