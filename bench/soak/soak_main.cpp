@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "figures.h"
 #include "port_map.h"
@@ -37,41 +39,64 @@ struct Options {
     unsigned seed = static_cast<unsigned>(std::time(nullptr));
 };
 
-// The faults a round may bring; "none" and the mid-test stop among them.
-std::string DrawFault(std::mt19937 &random) {
-    std::uniform_int_distribution<int> pick(0, 11);
-    std::uniform_int_distribution<int> small(1, 3), large(4, 12), later(5, 60);
-    switch (pick(random)) {
-    case 0:
-        return "none";
-    case 1:
-        return "drop=" + std::to_string(small(random)); // fewer misses than end the loop
-    case 2:
-        return "drop=" + std::to_string(large(random));
-    case 3:
-        return "bad-crc";
-    case 4:
-        return "lower-crc";
-    case 5:
-        return "noise=" + std::to_string(small(random) * 4);
-    case 6:
-        return "split=" + std::to_string(later(random) * 4);
-    case 7:
-        return "late=" + std::to_string(300 + later(random));
-    case 8:
-        return std::string("probe-length=") + (small(random) == 1 ? "19" : "21");
-    case 9:
-        return "flood";
-    case 10:
-        return "hangup=" + std::to_string(later(random));
-    default:
-        return kStopMidTest;
+// The faults a round may bring, "none" and the mid-test stop among them, drawn from a shuffled
+// deck so that a run of twelve rounds brings each one once; the arguments are drawn too.
+class FaultDeck {
+public:
+    explicit FaultDeck(std::mt19937 &random) : random_(random) {}
+
+    std::string draw() {
+        if (deck_.empty()) {
+            for (int kind = 0; kind < kKinds; ++kind)
+                deck_.push_back(kind);
+            std::shuffle(deck_.begin(), deck_.end(), random_);
+        }
+        const int kind = deck_.back();
+        deck_.pop_back();
+        return fault(kind);
     }
-}
+
+private:
+    static constexpr int kKinds = 12;
+
+    std::string fault(int kind) {
+        std::uniform_int_distribution<int> small(1, 3), large(4, 12), later(5, 60);
+        switch (kind) {
+        case 0:
+            return "none";
+        case 1:
+            return "drop=" + std::to_string(small(random_)); // fewer misses than end the loop
+        case 2:
+            return "drop=" + std::to_string(large(random_));
+        case 3:
+            return "bad-crc";
+        case 4:
+            return "lower-crc";
+        case 5:
+            return "noise=" + std::to_string(small(random_) * 4);
+        case 6:
+            return "split=" + std::to_string(later(random_) * 4);
+        case 7:
+            return "late=" + std::to_string(300 + later(random_));
+        case 8:
+            return std::string("probe-length=") + (small(random_) == 1 ? "19" : "21");
+        case 9:
+            return "flood";
+        case 10:
+            return "hangup=" + std::to_string(later(random_));
+        default:
+            return kStopMidTest;
+        }
+    }
+
+    std::mt19937 &random_;
+    std::vector<int> deck_;
+};
 
 class Soak {
 public:
-    Soak(const Options &options) : options_(options), random_(options.seed) {}
+    explicit Soak(const Options &options)
+        : options_(options), random_(options.seed), faults_(random_) {}
 
     int run() {
         if (!startSimulator("none"))
@@ -92,7 +117,7 @@ public:
 
         const double end = start_ + options_.minutes * 60;
         while (MonotonicSeconds() < end) {
-            const std::string fault = DrawFault(random_);
+            const std::string fault = faults_.draw();
             ++rounds_[fault];
             if (!startSimulator(fault == kStopMidTest ? "none" : fault))
                 return 1;
@@ -181,6 +206,7 @@ private:
 
     Options options_;
     std::mt19937 random_;
+    FaultDeck faults_;
     std::unique_ptr<vr::sim::SimulatorProcess> simulator_;
     std::unique_ptr<WindowRig> rig_;
     std::string fault_;

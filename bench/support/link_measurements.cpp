@@ -58,6 +58,8 @@ ExchangeSeries RunExchanges(ControllerLink &link, TimedPlatform &platform, const
         series.totalMs.push_back((end - start) * 1e3);
         series.writeMs.push_back((waitStart - start) * 1e3);
         series.waitMs.push_back((end - waitStart) * 1e3);
+        series.sleepExcessMs.push_back(platform.sleptSeconds() * 1e3 - kRequestPausesMs);
+        series.longestPassMs.push_back(platform.longestPassSeconds() * 1e3);
         series.waitCpuSeconds += endCpu - platform.waitStartCpu();
         series.waitWallSeconds += end - waitStart;
         series.waitPumpPasses += platform.pumpPasses() - passesBefore;
@@ -93,6 +95,21 @@ PollCost MeasureBarePoll(double seconds) {
     close(master);
     close(slave);
     return {cpu / wall, cpu / static_cast<double>(passes) * 1e6};
+}
+
+} // namespace vr::bench
+
+namespace vr::bench {
+
+std::vector<double> MeasureSleepOvershoot(int count) {
+    QtPlatform platform;
+    std::vector<double> overshoot;
+    for (int i = 0; i < count; ++i) {
+        const double start = MonotonicSeconds();
+        platform.sleep(1);
+        overshoot.push_back((MonotonicSeconds() - start) * 1e3 - 1);
+    }
+    return overshoot;
 }
 
 } // namespace vr::bench

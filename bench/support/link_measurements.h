@@ -21,11 +21,13 @@ double ProbeFloorMs(int modeIndex);
 double ProbeWireMs(int modeIndex);
 
 struct ExchangeSeries {
-    std::vector<double> totalMs; // each whole exchange, from the first write to the result
-    std::vector<double> writeMs; // its paced writes, up to the start of the reply wait
-    std::vector<double> waitMs;  // its reply wait
-    int failures = 0;            // results other than the one expected
-    double waitCpuSeconds = 0;   // CPU of this process during the reply waits
+    std::vector<double> totalMs;       // each whole exchange, from the first write to the result
+    std::vector<double> writeMs;       // its paced writes, up to the start of the reply wait
+    std::vector<double> waitMs;        // its reply wait
+    std::vector<double> sleepExcessMs; // the pauses of the writes beyond their 12 ms
+    std::vector<double> longestPassMs; // the longest read-and-pump pass of the wait
+    int failures = 0;                  // results other than the one expected
+    double waitCpuSeconds = 0;         // CPU of this process during the reply waits
     double waitWallSeconds = 0;
     long waitPumpPasses = 0;
 };
@@ -46,5 +48,9 @@ struct PollCost {
     double microsPerPass = 0;
 };
 PollCost MeasureBarePoll(double seconds);
+
+// How late `count` plain 1 ms sleeps wake up, in ms each: the machine's own wake-up tail, which
+// every paced write and every pass of a reply wait is subject to.
+std::vector<double> MeasureSleepOvershoot(int count);
 
 } // namespace vr::bench
