@@ -12,6 +12,7 @@
 #include "i18n/message_catalogue.h"
 #include "operations/commands.h"
 #include "operations/controller_operations.h"
+#include "operations/operation_context.h"
 
 namespace vr {
 namespace {
@@ -24,10 +25,6 @@ constexpr int kMsgDidoTest = 5;
 constexpr int kMsgDidoTestCancel = 6;
 constexpr int kMsgOpenCom = 38;
 constexpr int kMsgError = 39;
-
-constexpr int kHighBeepHz = 1000;
-constexpr int kLowBeepHz = 300;
-constexpr int kBeepMs = 300;
 
 // The loop ends after the fourth consecutive poll without an accepted IE reply.
 constexpr int kMaxMisses = 3;
