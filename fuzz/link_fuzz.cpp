@@ -57,7 +57,9 @@ private:
     std::size_t reads_ = 0;
 };
 
-bool FuzzPort::readByte(std::uint8_t &byte) { return platform_.read(byte); }
+bool FuzzPort::readByte(std::uint8_t &byte) {
+    return platform_.read(byte);
+}
 
 } // namespace
 
@@ -77,8 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (accepted) {
             const std::string &reply = link.LastReply();
             // An accepted reply starts at its ETX and carries at least four payload bytes.
-            if (reply.empty() || static_cast<std::uint8_t>(reply.front()) != vr::ETX ||
-                length < 11)
+            if (reply.empty() || static_cast<std::uint8_t>(reply.front()) != vr::ETX || length < 11)
                 std::abort();
         }
     }

@@ -10,8 +10,8 @@ namespace vr {
 // The twelve line modes, index 0 to 11: the items of the line-mode list and the mode texts
 // that open a port.
 inline constexpr std::array<std::string_view, 12> kLineModes = {
-    "4800,n,8,1",  "4800,e,8,1",  "9600,n,8,1",   "9600,e,8,1",   "19200,n,8,1",  "19200,e,8,1",
-    "38400,n,8,1", "38400,e,8,1", "57600,n,8,1",  "57600,e,8,1",  "115200,n,8,1", "115200,e,8,1"};
+    "4800,n,8,1",  "4800,e,8,1",  "9600,n,8,1",  "9600,e,8,1",  "19200,n,8,1",  "19200,e,8,1",
+    "38400,n,8,1", "38400,e,8,1", "57600,n,8,1", "57600,e,8,1", "115200,n,8,1", "115200,e,8,1"};
 
 inline constexpr int kDefaultLineModeIndex = 5; // "19200,e,8,1"
 

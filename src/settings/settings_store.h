@@ -9,12 +9,12 @@ inline constexpr char kMachineSettingsDirectory[] = "/var/lib/vr880tx-config";
 
 // The five settings kept between runs, held in memory for the whole run.
 struct ScanSettings {
-    int ScanCommNo = 0;                      // port n of COMn; 0 when none is known
-    QString ScanBaudRate = "19200,e,8,1";    // line-mode text
-    int ScanBaudRateNo = 5;                  // its index 0 to 11 in the line-mode list
-    QString ScanCardID = "00000000";         // text of the card-number field
-    QString LanguageFlag = "English";        // "English", "ChineseGB" or "ChineseBIG5"
-    int LanguageNo = 0;                      // 0 English, 1 simplified, 2 traditional Chinese
+    int ScanCommNo = 0;                   // port n of COMn; 0 when none is known
+    QString ScanBaudRate = "19200,e,8,1"; // line-mode text
+    int ScanBaudRateNo = 5;               // its index 0 to 11 in the line-mode list
+    QString ScanCardID = "00000000";      // text of the card-number field
+    QString LanguageFlag = "English";     // "English", "ChineseGB" or "ChineseBIG5"
+    int LanguageNo = 0;                   // 0 English, 1 simplified, 2 traditional Chinese
 };
 
 // The machine-wide store of the five settings: the registry key
@@ -33,9 +33,10 @@ public:
     // value of the wrong type ends the reading there.
     ScanSettings load() const;
 
-    void SaveScanSettings(const ScanSettings &settings) const; // ScanCommNo, ScanBaudRateNo, ScanBaudRate
-    void SaveCardID(const ScanSettings &settings) const;       // ScanCardID
-    void SaveLanguage(const ScanSettings &settings) const;     // LanguageFlag
+    void SaveScanSettings(
+        const ScanSettings &settings) const;             // ScanCommNo, ScanBaudRateNo, ScanBaudRate
+    void SaveCardID(const ScanSettings &settings) const; // ScanCardID
+    void SaveLanguage(const ScanSettings &settings) const; // LanguageFlag
 
     // The settings file of a file store; empty for the registry.
     QString filePath() const;
