@@ -18,7 +18,6 @@ namespace vr {
 namespace {
 
 // Message numbers of the catalogue used here.
-constexpr int kMsgStartScan = 2;
 constexpr int kMsgAutoTest = 3;
 constexpr int kMsgAutoTestCancel = 4;
 constexpr int kMsgDidoTest = 5;

@@ -26,4 +26,7 @@ inline constexpr int kHighBeepHz = 1000; // success
 inline constexpr int kLowBeepHz = 300;   // failure, and no controller found yet
 inline constexpr int kBeepMs = 300;
 
+// Message 2 "Start Scan Controller!": what every operation shows when no controller was found.
+inline constexpr int kMsgStartScan = 2;
+
 } // namespace vr

@@ -4,8 +4,6 @@ namespace vr {
 
 namespace {
 
-constexpr int kMsgStartScan = 2; // "Start Scan Controller!"
-
 enum class Outcome { NotFound, Failure, Success };
 
 } // namespace
