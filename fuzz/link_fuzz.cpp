@@ -30,7 +30,8 @@ public:
     std::uint32_t milliseconds() override { return now_; }
     void sleep(std::uint32_t ms) override { now_ += ms; }
     void pumpEvents() override {}
-    std::unique_ptr<vr::SerialPort> openSerial(int, const std::string &) override {
+    std::unique_ptr<vr::SerialPort> openSerial(int, const std::optional<vr::LineSettings> &,
+                                               vr::PortOpenFailure &) override {
         return std::make_unique<FuzzPort>(*this);
     }
     void beep(int, int) override {}

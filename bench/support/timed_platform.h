@@ -58,8 +58,9 @@ public:
         if (pumping_)
             inner_.pumpEvents();
     }
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override {
-        return inner_.openSerial(portNumber, lineMode);
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override {
+        return inner_.openSerial(portNumber, line, failure);
     }
     void beep(int frequencyHz, int durationMs) override { inner_.beep(frequencyHz, durationMs); }
     LocalTime localTime() override { return inner_.localTime(); }

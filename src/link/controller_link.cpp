@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/frame_codec.h"
+#include "link/line_modes.h"
 
 namespace vr {
 namespace {
@@ -22,9 +23,14 @@ ControllerLink::~ControllerLink() = default;
 bool ControllerLink::CommOpen(int portNumber, const std::string &lineMode) {
     // One port at a time: a second open (a button left enabled while a looping test holds the
     // port) is refused and the open port stays as it is.
-    if (port_)
+    if (port_) {
+        openFailure_ = {PortProblem::Busy, {}, "a port is already open"};
         return false;
-    port_ = platform_.openSerial(portNumber, lineMode);
+    }
+    openFailure_ = {};
+    // A mode text of another shape leaves the device's own settings, as a failure to apply
+    // them would.
+    port_ = platform_.openSerial(portNumber, ParseLineMode(lineMode), openFailure_);
     return port_ != nullptr;
 }
 

@@ -33,6 +33,9 @@ public:
 
     bool isOpen() const { return port_ != nullptr; }
 
+    // Why the last CommOpen that returned false did not open the port.
+    const PortOpenFailure &LastOpenFailure() const { return openFailure_; }
+
     // Writes the request frame of `body` in eight paced writes and waits for the reply.
     // Returns true when a well-formed reply with correct CRC digits arrived.
     bool SendCommand(std::string_view body);
@@ -59,6 +62,7 @@ private:
     std::array<std::uint8_t, kReceiveBufferSize> receiveBuffer_{};
     int replyLength_ = 0;
     std::string lastReply_;
+    PortOpenFailure openFailure_;
 };
 
 } // namespace vr

@@ -51,6 +51,11 @@ std::optional<LineSettings> ParseLineMode(std::string_view text) {
     return settings;
 }
 
+std::string LineModeText(const LineSettings &settings) {
+    return std::to_string(settings.baudRate) + (settings.parity == Parity::Even ? ",e," : ",n,") +
+           std::to_string(settings.dataBits) + "," + std::to_string(settings.stopBits);
+}
+
 int LineModeIndex(std::string_view text) {
     for (std::size_t i = 0; i < kLineModes.size(); ++i)
         if (kLineModes[i] == text)

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/line_settings.h"
+
 namespace vr {
 
 // The twelve line modes, index 0 to 11: the items of the line-mode list and the mode texts
@@ -15,22 +17,12 @@ inline constexpr std::array<std::string_view, 12> kLineModes = {
 
 inline constexpr int kDefaultLineModeIndex = 5; // "19200,e,8,1"
 
-enum class Parity { None, Even };
-
-struct LineSettings {
-    int baudRate = 19200;
-    Parity parity = Parity::Even;
-    int dataBits = 8;
-    int stopBits = 1;
-
-    // Bits on the wire per byte: start bit, data bits, parity bit if any, stop bits.
-    int bitsPerByte() const { return 1 + dataBits + (parity == Parity::Even ? 1 : 0) + stopBits; }
-    friend bool operator==(const LineSettings &, const LineSettings &) = default;
-};
-
 // Parses a mode text of the form baud,parity,data,stop ("19200,e,8,1"; parity n or e).
 // Returns nothing for a text of another shape.
 std::optional<LineSettings> ParseLineMode(std::string_view text);
+
+// The mode text of line settings, the inverse of ParseLineMode: "19200,e,8,1".
+std::string LineModeText(const LineSettings &settings);
 
 // Index 0 to 11 of a mode text in the list, or -1.
 int LineModeIndex(std::string_view text);

@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/line_settings.h"
 
 namespace vr {
 
@@ -19,6 +22,20 @@ public:
     // Writes the bytes and returns once the driver has taken them. The outcome is not reported:
     // an exchange on a port whose writes fail ends by time-out.
     virtual void write(const std::uint8_t *data, std::size_t count) = 0;
+};
+
+// Why a serial port did not open.
+enum class PortProblem {
+    Absent,     // no such device (nothing behind the port number, or a link that points nowhere)
+    Permission, // the device is there but this user may not open it
+    Busy,       // another program holds it
+    Other,
+};
+
+struct PortOpenFailure {
+    PortProblem problem = PortProblem::Other;
+    std::string device; // the device the port number names; empty when it names none
+    std::string detail; // the operating system's own words, where it gave any
 };
 
 // The PC's local calendar time, as the Set Date Time operation and the clock panel show it.
@@ -47,10 +64,13 @@ public:
     // Handles the window's pending messages once and returns.
     virtual void pumpEvents() = 0;
 
-    // Opens serial port `portNumber` ("COM" + n on Windows) in a line mode such as
-    // "19200,e,8,1", exclusively. Returns nullptr when the device does not exist or is held by
-    // another opener. Failures to apply the line mode are not reported.
-    virtual std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) = 0;
+    // Opens serial port `portNumber` ("COM" + n on Windows) exclusively and applies `line` (none:
+    // the device keeps its settings). Returns nullptr when the device does not exist or is held
+    // by another opener, with the reason in `failure`. Failures to apply the line settings are
+    // not reported.
+    virtual std::unique_ptr<SerialPort> openSerial(int portNumber,
+                                                   const std::optional<LineSettings> &line,
+                                                   PortOpenFailure &failure) = 0;
 
     // A synchronous tone: returns when the tone has ended (or, with no sound device, after the
     // same time in silence).

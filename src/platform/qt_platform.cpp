@@ -28,8 +28,10 @@ void QtPlatform::pumpEvents() {
         QCoreApplication::processEvents();
 }
 
-std::unique_ptr<SerialPort> QtPlatform::openSerial(int portNumber, const std::string &lineMode) {
-    return QtSerialPort::open(SerialDeviceName(portNumber), lineMode);
+std::unique_ptr<SerialPort> QtPlatform::openSerial(int portNumber,
+                                                   const std::optional<LineSettings> &line,
+                                                   PortOpenFailure &failure) {
+    return QtSerialPort::open(SerialDeviceName(portNumber), line, failure);
 }
 
 void QtPlatform::beep(int frequencyHz, int durationMs) {

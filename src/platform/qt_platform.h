@@ -15,7 +15,8 @@ public:
     std::uint32_t milliseconds() override;
     void sleep(std::uint32_t ms) override;
     void pumpEvents() override;
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override;
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override;
     void beep(int frequencyHz, int durationMs) override;
     LocalTime localTime() override;
 

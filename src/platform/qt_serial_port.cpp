@@ -1,6 +1,5 @@
 #include "platform/qt_serial_port.h"
 
-#include "link/line_modes.h"
 
 namespace vr {
 namespace {
@@ -9,10 +8,23 @@ namespace {
 // A write that is not taken within it ends its exchange by time-out, like any failed write.
 constexpr int kWriteTakenLimitMs = 500;
 
+PortProblem ProblemOf(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return PortProblem::Absent;
+    case QSerialPort::PermissionError:
+        return PortProblem::Permission;
+    default:
+        return PortProblem::Other;
+    }
+}
+
 } // namespace
 
 std::unique_ptr<QtSerialPort> QtSerialPort::open(const std::string &deviceName,
-                                                 const std::string &lineMode) {
+                                                 const std::optional<LineSettings> &line,
+                                                 PortOpenFailure &failure) {
+    failure = {PortProblem::Absent, deviceName, {}};
     if (deviceName.empty())
         return nullptr;
     std::unique_ptr<QtSerialPort> serial(new QtSerialPort);
@@ -20,14 +32,17 @@ std::unique_ptr<QtSerialPort> QtSerialPort::open(const std::string &deviceName,
     port.setPortName(QString::fromStdString(deviceName));
     // Opened with Qt's defaults, then set step by step: set before the open, a setting the
     // device refuses would make the open itself fail.
-    if (!port.open(QIODevice::ReadWrite))
+    if (!port.open(QIODevice::ReadWrite)) {
+        failure.problem = ProblemOf(port.error());
+        failure.detail = port.errorString().toStdString();
         return nullptr;
-    if (const auto settings = ParseLineMode(lineMode)) {
-        port.setBaudRate(settings->baudRate);
-        port.setParity(settings->parity == Parity::Even ? QSerialPort::EvenParity
-                                                        : QSerialPort::NoParity);
-        port.setDataBits(static_cast<QSerialPort::DataBits>(settings->dataBits));
-        port.setStopBits(settings->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    }
+    if (line) {
+        port.setBaudRate(line->baudRate);
+        port.setParity(line->parity == Parity::Even ? QSerialPort::EvenParity
+                                                    : QSerialPort::NoParity);
+        port.setDataBits(static_cast<QSerialPort::DataBits>(line->dataBits));
+        port.setStopBits(line->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
     }
     port.setFlowControl(QSerialPort::NoFlowControl);
     port.clearError();

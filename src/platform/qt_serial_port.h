@@ -2,6 +2,7 @@
 
 #include <QSerialPort>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -13,11 +14,13 @@ namespace vr {
 // it closes.
 class QtSerialPort : public SerialPort {
 public:
-    // Opens the device (a path, or a name such as "COM3") and applies the line mode. Null when the
-    // name is empty or the device does not open. Line settings that the device refuses are no
-    // error: a pseudo-terminal, for one, carries neither parity nor data bits.
+    // Opens the device (a path, or a name such as "COM3") and applies the line settings. Null,
+    // with the reason in `failure`, when the name is empty or the device does not open. Line
+    // settings that the device refuses are no error: a pseudo-terminal, for one, carries neither
+    // parity nor data bits.
     static std::unique_ptr<QtSerialPort> open(const std::string &deviceName,
-                                              const std::string &lineMode);
+                                              const std::optional<LineSettings> &line,
+                                              PortOpenFailure &failure);
 
     bool readByte(std::uint8_t &byte) override;
     void write(const std::uint8_t *data, std::size_t count) override;

@@ -21,7 +21,8 @@ public:
     std::uint32_t milliseconds() override { return 0; }
     void sleep(std::uint32_t) override {}
     void pumpEvents() override { QCoreApplication::processEvents(); }
-    std::unique_ptr<vr::SerialPort> openSerial(int, const std::string &) override {
+    std::unique_ptr<vr::SerialPort> openSerial(int, const std::optional<vr::LineSettings> &,
+                                               vr::PortOpenFailure &) override {
         return nullptr;
     }
     void beep(int, int) override {}

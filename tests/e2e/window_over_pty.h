@@ -51,8 +51,9 @@ public:
     }
     LocalTime localTime() override { return real_.localTime(); }
 
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override {
-        auto port = real_.openSerial(portNumber, lineMode);
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override {
+        auto port = real_.openSerial(portNumber, line, failure);
         if (!port)
             return nullptr;
         return std::make_unique<ObservedPort>(*this, std::move(port));

@@ -13,6 +13,7 @@
 
 #include "link/controller_link.h"
 #include "link/frame_codec.h"
+#include "link/line_modes.h"
 #include "platform/port_names.h"
 #include "platform/qt_platform.h"
 #include "platform/tone.h"
@@ -63,8 +64,9 @@ TEST(WindowsPortName, DevicePrefixFromTen) {
 // Counts the reads of every port it opens.
 class CountingPlatform : public QtPlatform {
 public:
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override {
-        auto port = QtPlatform::openSerial(portNumber, lineMode);
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override {
+        auto port = QtPlatform::openSerial(portNumber, line, failure);
         return port ? std::make_unique<Counted>(std::move(port), reads) : nullptr;
     }
     std::size_t reads = 0;
@@ -130,15 +132,20 @@ protected:
         master = -1;
     }
 
+    std::unique_ptr<SerialPort> open(int port, std::string_view mode) {
+        return platform.openSerial(port, ParseLineMode(mode), failure);
+    }
+
     int master = -1;
     int slave = -1;
     std::string slavePath;
     CountingPlatform platform;
+    PortOpenFailure failure;
 };
 
 TEST_F(PtyPort, OpensByPortMapLinkInItsLineModeAndCarriesBytes) {
     EXPECT_EQ(SerialDeviceName(kPort), slavePath);
-    auto port = platform.openSerial(kPort, "115200,e,8,1");
+    auto port = open(kPort, "115200,e,8,1");
     ASSERT_NE(port, nullptr); // the pty refuses even parity, and that is no error
 
     termios seen{};
@@ -168,15 +175,19 @@ TEST_F(PtyPort, OpensByPortMapLinkInItsLineModeAndCarriesBytes) {
 TEST_F(PtyPort, MissingOrDanglingOrHeldPortDoesNotOpen) {
     mapPort(kPort + 1, "/nonexistent/vr880tx-port");
     EXPECT_EQ(SerialDeviceName(kPort + 1), "");
-    EXPECT_EQ(platform.openSerial(kPort + 1, "19200,e,8,1"), nullptr);
-    EXPECT_EQ(platform.openSerial(0, "19200,e,8,1"), nullptr);
-    EXPECT_EQ(platform.openSerial(999, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(open(kPort + 1, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(failure.problem, PortProblem::Absent);
+    EXPECT_EQ(open(0, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(failure.problem, PortProblem::Absent);
+    EXPECT_EQ(open(999, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(failure.problem, PortProblem::Absent);
 
-    auto held = platform.openSerial(kPort, "19200,e,8,1");
+    auto held = open(kPort, "19200,e,8,1");
     ASSERT_NE(held, nullptr);
-    EXPECT_EQ(platform.openSerial(kPort, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(open(kPort, "19200,e,8,1"), nullptr);
+    EXPECT_EQ(failure.device, slavePath);
     held.reset();
-    EXPECT_NE(platform.openSerial(kPort, "19200,e,8,1"), nullptr);
+    EXPECT_NE(open(kPort, "19200,e,8,1"), nullptr);
 }
 
 TEST_F(PtyPort, ReplyWaitingOnTheLineIsTakenByTheExchange) {

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "link/line_modes.h"
 #include "operations/operator_view.h"
 #include "operations/session.h"
 #include "platform/platform.h"
@@ -175,9 +176,11 @@ public:
             view_.record("pump");
         inner_.pumpEvents();
     }
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override {
-        auto port = inner_.openSerial(portNumber, lineMode);
-        view_.record("open " + std::to_string(portNumber) + " " + lineMode +
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override {
+        auto port = inner_.openSerial(portNumber, line, failure);
+        view_.record("open " + std::to_string(portNumber) + " " +
+                     (line ? LineModeText(*line) : std::string()) +
                      (port ? " ok" : " failed"));
         if (!port)
             return nullptr;

@@ -1,5 +1,7 @@
 #include "support/virtual_platform.h"
 
+#include "link/line_modes.h"
+
 namespace vr::test {
 namespace {
 
@@ -72,7 +74,10 @@ void VirtualPlatform::pumpEvents() {
 }
 
 std::unique_ptr<SerialPort> VirtualPlatform::openSerial(int portNumber,
-                                                        const std::string &lineMode) {
+                                                        const std::optional<LineSettings> &line,
+                                                        PortOpenFailure &failure) {
+    // Devices see the mode as its text; empty when the device keeps its own settings.
+    const std::string lineMode = line ? LineModeText(*line) : std::string();
     const auto found = devices_.find(portNumber);
     std::unique_ptr<SerialPort> port;
     if (found != devices_.end() && found->second->open(lineMode)) {
@@ -83,6 +88,9 @@ std::unique_ptr<SerialPort> VirtualPlatform::openSerial(int portNumber,
     event.port = portNumber;
     event.lineMode = lineMode;
     event.ok = port != nullptr;
+    if (!port)
+        failure = {found == devices_.end() ? PortProblem::Absent : PortProblem::Busy,
+                   "COM" + std::to_string(portNumber), {}};
     return port;
 }
 

@@ -56,7 +56,8 @@ public:
     std::uint32_t milliseconds() override { return static_cast<std::uint32_t>(nowMicros_ / 1000); }
     void sleep(std::uint32_t ms) override;
     void pumpEvents() override;
-    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::string &lineMode) override;
+    std::unique_ptr<SerialPort> openSerial(int portNumber, const std::optional<LineSettings> &line,
+                                           PortOpenFailure &failure) override;
     void beep(int frequencyHz, int durationMs) override;
     LocalTime localTime() override { return localTime_; }
 
