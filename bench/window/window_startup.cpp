@@ -62,7 +62,7 @@ int main(int argc, char *argv[]) {
     std::printf("main %.6f\n", vr::bench::MonotonicSeconds());
     const int lingerMs = argc > 1 ? std::atoi(argv[1]) : 1000;
 
-    vr::MessageCatalogue();
+    vr::BuildMessageCatalogue();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VORNA VR880TX Config"));
 

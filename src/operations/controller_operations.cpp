@@ -20,17 +20,18 @@ constexpr std::uint32_t kPauseMs = 100;
 constexpr std::uint32_t kBaudRatePauseMs = 200;
 
 struct Messages {
-    int title, ok, error;
+    Msg title, ok, error;
 };
-constexpr Messages kSetDateTime{47, 48, 49};
-constexpr Messages kAlarmTest{50, 51, 52};
-constexpr Messages kAddCard{53, 54, 55};
-constexpr Messages kFactoryDefault{56, 57, 58};
-constexpr Messages kSetBaudRate{59, 60, 61};
-constexpr Messages kSetId{7, 8, 9};
-constexpr Messages kSetMode{23, 24, 25};
-constexpr Messages kSetCardType{26, 27, 28};
-constexpr Messages kTestCommand{11, 12, 13};
+constexpr Messages kSetDateTime{Msg::SetDateTime, Msg::SetDateTimeOk, Msg::SetDateTimeError};
+constexpr Messages kAlarmTest{Msg::AlarmTest, Msg::AlarmTestOk, Msg::AlarmTestError};
+constexpr Messages kAddCard{Msg::AddCard, Msg::AddCardOk, Msg::AddCardError};
+constexpr Messages kFactoryDefault{Msg::SetFactoryDefault, Msg::SetFactoryDefaultOk,
+                                   Msg::SetFactoryDefaultError};
+constexpr Messages kSetBaudRate{Msg::SetBaudRate, Msg::SetBaudRateOk, Msg::SetBaudRateError};
+constexpr Messages kSetId{Msg::SetId, Msg::SetIdOk, Msg::SetIdError};
+constexpr Messages kSetMode{Msg::SetMode, Msg::SetModeOk, Msg::SetModeError};
+constexpr Messages kSetCardType{Msg::SetCardType, Msg::SetCardTypeOk, Msg::SetCardTypeError};
+constexpr Messages kTestCommand{Msg::TestCommand, Msg::TestCommandOk, Msg::TestCommandError};
 
 FrameParameters Frame(const Messages &messages, AfterLock afterLock) {
     FrameParameters parameters;

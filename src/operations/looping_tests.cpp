@@ -17,14 +17,6 @@
 namespace vr {
 namespace {
 
-// Message numbers of the catalogue used here.
-constexpr int kMsgAutoTest = 3;
-constexpr int kMsgAutoTestCancel = 4;
-constexpr int kMsgDidoTest = 5;
-constexpr int kMsgDidoTestCancel = 6;
-constexpr int kMsgOpenCom = 38;
-constexpr int kMsgError = 39;
-
 // The loop ends after the fourth consecutive poll without an accepted IE reply.
 constexpr int kMaxMisses = 3;
 
@@ -44,14 +36,14 @@ constexpr int kOutputCount = 3;
 // which their controls are disabled at the start and enabled again at the end.
 struct TestControls {
     TestButton button;
-    int cancelMessage;
+    Msg cancelMessage;
     std::array<Control, 12> disableOrder;
     std::array<Control, 12> enableOrder;
 };
 
 constexpr TestControls kAutoTestControls{
     TestButton::btnProcess,
-    kMsgAutoTestCancel,
+    Msg::AutoTestCancel,
     {Control::btnExit, Control::btnDIDO, Control::btnScan, Control::btnFactory, Control::btnSetDate,
      Control::btnAlarm, Control::btnSetCard, Control::btnCardType, Control::gbDefault,
      Control::btnEng, Control::btnGB, Control::btnBIG5},
@@ -62,7 +54,7 @@ constexpr TestControls kAutoTestControls{
 
 constexpr TestControls kDidoTestControls{
     TestButton::btnDIDO,
-    kMsgDidoTestCancel,
+    Msg::DidoTestCancel,
     {Control::btnProcess, Control::btnExit, Control::btnScan, Control::btnFactory,
      Control::btnSetDate, Control::btnAlarm, Control::btnSetCard, Control::btnCardType,
      Control::gbDefault, Control::btnEng, Control::btnGB, Control::btnBIG5},
@@ -103,7 +95,7 @@ public:
     // Cancel press of the running test, or a press while a cancelled test is still closing.
     bool start() {
         if (!session_.ControllerFound) {
-            view_.setStatusText(message(kMsgStartScan));
+            view_.setStatusText(message(Msg::StartScan));
             platform_.beep(kLowBeepHz, kBeepMs);
             return false;
         }
@@ -132,8 +124,8 @@ public:
         const ScanSettings &settings = session_.settings;
         if (!link_.CommOpen(settings.ScanCommNo, settings.ScanBaudRate.toStdString())) {
             view_.setLamp(LampColour::Red);
-            view_.setStatusText(message(kMsgOpenCom) + " : " +
-                                QString::number(settings.ScanCommNo) + " " + message(kMsgError));
+            view_.setStatusText(message(Msg::OpenCom) + " : " +
+                                QString::number(settings.ScanCommNo) + " " + message(Msg::Error));
             platform_.beep(kLowBeepHz, kBeepMs);
             restore();
             return false;
@@ -226,7 +218,7 @@ public:
 
     void sleep(std::uint32_t ms) { platform_.sleep(ms); }
 
-    QString message(int number) const { return MessageText(number, session_.settings.LanguageNo); }
+    QString message(Msg text) const { return MessageText(text, session_.settings.LanguageNo); }
 
 private:
     Platform &platform_;
@@ -250,7 +242,7 @@ void ControllerOperations::autoTest() {
     addCard();
     frame.sleep(100);
 
-    view_.setStatusText(frame.message(kMsgAutoTest));
+    view_.setStatusText(frame.message(Msg::AutoTestStatus));
     frame.resetMissCount();
     if (!frame.openPort())
         return;
@@ -287,7 +279,7 @@ void ControllerOperations::didoTest() {
     if (!frame.start())
         return;
 
-    view_.setStatusText(frame.message(kMsgDidoTest));
+    view_.setStatusText(frame.message(Msg::DidoTest));
     if (!frame.openPort())
         return;
 

@@ -18,15 +18,12 @@ struct OperationContext {
     Session &session;
 
     // Message n of the catalogue in the language current at this moment.
-    QString message(int number) const { return MessageText(number, session.settings.LanguageNo); }
+    QString message(Msg text) const { return MessageText(text, session.settings.LanguageNo); }
 };
 
 // The outcome signals shared by every operation.
 inline constexpr int kHighBeepHz = 1000; // success
 inline constexpr int kLowBeepHz = 300;   // failure, and no controller found yet
 inline constexpr int kBeepMs = 300;
-
-// Message 2 "Start Scan Controller!": what every operation shows when no controller was found.
-inline constexpr int kMsgStartScan = 2;
 
 } // namespace vr

@@ -59,7 +59,7 @@ void OperationFrame(OperationContext &context, const FrameParameters &parameters
         ShowOutcome(context, false, context.message(parameters.errorMessage));
         break;
     case Outcome::NotFound:
-        ShowOutcome(context, false, context.message(kMsgStartScan));
+        ShowOutcome(context, false, context.message(Msg::StartScan));
         break;
     }
 

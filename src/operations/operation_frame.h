@@ -16,10 +16,10 @@ enum class AfterLock {
 };
 
 struct FrameParameters {
-    int title = 0;                       // message number written when a controller was found
+    Msg title = Msg::StartScan;          // written when a controller was found
     std::function<QString()> titleValue; // when set: " = " and this text follow the title
-    int okMessage = 0;
-    int errorMessage = 0;
+    Msg okMessage = Msg::StartScan;
+    Msg errorMessage = Msg::StartScan;
     AfterLock afterLock = AfterLock::HandlePending; // handlePending
     // When set and false, the operation has nothing sound to send (no line mode selected, text
     // with no code on the wire): the outcome is failure, and the port is not touched.

@@ -14,14 +14,6 @@ namespace vr {
 
 namespace {
 
-constexpr int kMsgScanController = 40;
-constexpr int kMsgSerial = 41;
-constexpr int kMsgVersion = 42;
-constexpr int kMsgScanCom = 43;
-constexpr int kMsgInfoOk = 44;
-constexpr int kMsgInfoError = 45;
-constexpr int kMsgNotFound = 46;
-
 constexpr int kStoredPortProbes = 3;
 constexpr int kSweepProbes = 2;
 constexpr int kFirstPort = 1;
@@ -59,9 +51,9 @@ public:
         view_.setBusyCursor(true);
         context_.platform.pumpEvents();
         view_.BusyMode(true);
-        view_.setStatusText(context_.message(kMsgScanController) + " ....");
-        view_.setSerialText(context_.message(kMsgSerial) + " : ________");
-        view_.setVersionText(context_.message(kMsgVersion) + " : __.__-__");
+        view_.setStatusText(context_.message(Msg::ScanController) + " ....");
+        view_.setSerialText(context_.message(Msg::SerialNumber) + " : ________");
+        view_.setVersionText(context_.message(Msg::Version) + " : __.__-__");
         context_.platform.pumpEvents();
         context_.session.ControllerFound = false;
 
@@ -76,7 +68,7 @@ public:
             view_.BusyMode(false);
             view_.setLamp(LampColour::Red);
             view_.selectBaudRate(kDefaultLineModeIndex);
-            view_.setStatusText(context_.message(kMsgNotFound));
+            view_.setStatusText(context_.message(Msg::NotFound));
             context_.platform.beep(kLowBeepHz, kBeepMs);
         }
         view_.setBusyCursor(false);
@@ -84,7 +76,7 @@ public:
 
 private:
     void showScanningPort(int port) {
-        view_.setStatusText(context_.message(kMsgScanCom) + " : #" + QString::number(port));
+        view_.setStatusText(context_.message(Msg::ScanCom) + " : #" + QString::number(port));
     }
 
     // Up to `probes` probes to "000" on the open port.
@@ -142,7 +134,7 @@ private:
         if (IsThreeDigits(session.ControllerID))
             view_.setIdPosition(std::stoi(session.ControllerID));
         session.ControllerSerial = ReplySerial(reply);
-        view_.setSerialText(context_.message(kMsgSerial) + " : " +
+        view_.setSerialText(context_.message(Msg::SerialNumber) + " : " +
                             Latin1(session.ControllerSerial));
         view_.selectBaudRate(settings_.ScanBaudRateNo);
     }
@@ -160,7 +152,7 @@ private:
             view_.setLamp(LampColour::Yellow);
             context_.platform.beep(kHighBeepHz, kBeepMs);
         } else {
-            view_.setStatusText(context_.message(kMsgInfoError) + portSuffix());
+            view_.setStatusText(context_.message(Msg::InfoError) + portSuffix());
             view_.BusyMode(false);
             view_.setLamp(LampColour::Red);
             context_.platform.beep(kLowBeepHz, kBeepMs);
@@ -175,13 +167,13 @@ private:
             if (!link_.SendCommand(Body(address, ReadVersionCommand())))
                 continue;
             context_.platform.sleep(kDetailsPauseMs);
-            view_.setVersionText(context_.message(kMsgVersion) + " : " +
+            view_.setVersionText(context_.message(Msg::Version) + " : " +
                                  Latin1(ReplyVersion(link_.LastReply())));
             if (!link_.SendCommand(Body(address, ReadClockCommand())))
                 return false;
             view_.setControllerDateText(Latin1(ReplyClockText(link_.LastReply())));
             context_.platform.sleep(kDetailsPauseMs);
-            view_.setStatusText(context_.message(kMsgInfoOk) + portSuffix());
+            view_.setStatusText(context_.message(Msg::InfoOk) + portSuffix());
             if (link_.SendCommand(Body(address, ReadCardWidthCommand()))) {
                 const int item = CardWidthIndex(ReplyCardWidth(link_.LastReply()));
                 if (item >= 0)

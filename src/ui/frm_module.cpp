@@ -79,31 +79,31 @@ void TfrmModule::FormCreate() {
 
 void TfrmModule::FormShow() {
     const int language = session_.settings.LanguageNo;
-    const auto text = [language](int number) { return MessageText(number, language); };
-    setWindowTitle(text(1));
-    pnVORNA->setText(text(0));
-    pnMsg->setText(text(2));
-    pnSerial->setText(text(41) + QStringLiteral(" : ________"));
-    pnVersion->setText(text(42) + QStringLiteral(" : __.__-__"));
-    btnID->setText(text(7));
-    btnMode->setText(text(23));
-    btnCardType->setText(text(26));
-    btnBaudRate->setText(text(59));
-    lblBaudRate->setText(text(35));
-    lblCommand->setText(text(11));
-    btnCommand->setText(text(11));
-    lblRecCommand->setText(text(14));
-    btnScan->setText(text(40));
-    btnSetDate->setText(text(47));
-    btnAlarm->setText(text(50));
-    btnSetCard->setText(text(53));
-    btnProcess->setText(text(29));
-    btnDIDO->setText(text(5));
-    gbDefault->setTitle(text(32));
-    pcDefault->setTabText(pcDefault->indexOf(tsDefault), text(34));
-    pcDefault->setTabText(pcDefault->indexOf(tsCommand), text(10));
-    btnFactory->setText(QStringLiteral("(") + text(30) + QStringLiteral(")"));
-    btnExit->setText(text(37));
+    const auto text = [language](Msg message) { return MessageText(message, language); };
+    setWindowTitle(text(Msg::Caption));
+    pnVORNA->setText(text(Msg::Maker));
+    pnMsg->setText(text(Msg::StartScan));
+    pnSerial->setText(text(Msg::SerialNumber) + QStringLiteral(" : ________"));
+    pnVersion->setText(text(Msg::Version) + QStringLiteral(" : __.__-__"));
+    btnID->setText(text(Msg::SetId));
+    btnMode->setText(text(Msg::SetMode));
+    btnCardType->setText(text(Msg::SetCardType));
+    btnBaudRate->setText(text(Msg::SetBaudRate));
+    lblBaudRate->setText(text(Msg::BaudRate));
+    lblCommand->setText(text(Msg::TestCommand));
+    btnCommand->setText(text(Msg::TestCommand));
+    lblRecCommand->setText(text(Msg::RecCommand));
+    btnScan->setText(text(Msg::ScanController));
+    btnSetDate->setText(text(Msg::SetDateTime));
+    btnAlarm->setText(text(Msg::AlarmTest));
+    btnSetCard->setText(text(Msg::AddCard));
+    btnProcess->setText(text(Msg::AutoTestButton));
+    btnDIDO->setText(text(Msg::DidoTest));
+    gbDefault->setTitle(text(Msg::QuickSetting));
+    pcDefault->setTabText(pcDefault->indexOf(tsDefault), text(Msg::DefaultPage));
+    pcDefault->setTabText(pcDefault->indexOf(tsCommand), text(Msg::CommandPage));
+    btnFactory->setText(QStringLiteral("(") + text(Msg::FactoryDefault) + QStringLiteral(")"));
+    btnExit->setText(text(Msg::Exit));
 }
 
 void TfrmModule::showEvent(QShowEvent *event) {

@@ -54,7 +54,7 @@ void ShowError(const QString &text) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    vr::MessageCatalogue(); // built before anything else, lives until the process ends
+    vr::BuildMessageCatalogue(); // built before anything else, lives until the process ends
 
     Application app(argc, argv);
     // The application's title. Not the display name: Qt appends that to every window title,

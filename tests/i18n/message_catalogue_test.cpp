@@ -31,30 +31,22 @@ bool EncodesIn(const QString &text, const char *codePage) {
     return result != std::size_t(-1) && inLeft == 0;
 }
 
-TEST(MessageCatalogue, HoldsSixtyTwoMessagesInThreeLanguagesSideBySide) {
-    const QStringList &catalogue = MessageCatalogue();
-    ASSERT_EQ(catalogue.size(), 186);
+TEST(MessageCatalogue, HoldsSixtyTwoMessagesEachInThreeLanguages) {
     EXPECT_EQ(kMessageCount, 62);
-    for (int number = 0; number < kMessageCount; ++number) {
-        for (int language = 0; language < 3; ++language) {
-            const QString text = MessageText(number, language);
-            EXPECT_FALSE(text.isEmpty()) << number << "/" << language;
-            EXPECT_EQ(text, catalogue.at(3 * number + language)) << number << "/" << language;
-        }
-    }
-    EXPECT_EQ(catalogue.at(3 * 48 + ChineseGB), QString::fromUtf8("设定日期时间完成"));
+    for (int number = 0; number < kMessageCount; ++number)
+        for (int language = 0; language < kLanguageCount; ++language)
+            EXPECT_FALSE(MessageText(static_cast<Msg>(number), language).isEmpty())
+                << number << "/" << language;
 }
 
-TEST(MessageCatalogue, OutOfRangeGivesEmptyText) {
-    EXPECT_TRUE(MessageText(-1, English).isEmpty());
-    EXPECT_TRUE(MessageText(62, English).isEmpty());
-    EXPECT_TRUE(MessageText(2, 3).isEmpty());
-    EXPECT_TRUE(MessageText(2, -1).isEmpty());
+TEST(MessageCatalogue, LanguageOutOfRangeGivesEmptyText) {
+    EXPECT_TRUE(MessageText(Msg::StartScan, 3).isEmpty());
+    EXPECT_TRUE(MessageText(Msg::StartScan, -1).isEmpty());
 }
 
 struct SpotCheck {
     const char *name;
-    int number;
+    Msg message;
     int language;
     const char *text;
 };
@@ -62,87 +54,107 @@ struct SpotCheck {
 class MessageSpotCheck : public ::testing::TestWithParam<SpotCheck> {};
 
 TEST_P(MessageSpotCheck, MatchesTheCatalogueExactly) {
-    EXPECT_EQ(MessageText(GetParam().number, GetParam().language),
+    EXPECT_EQ(MessageText(GetParam().message, GetParam().language),
               QString::fromUtf8(GetParam().text));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Families, MessageSpotCheck,
     ::testing::Values(
-        SpotCheck{"CaptionEnglish", 1, English, "VORNA VR880TX Config V3.22-01"},
-        SpotCheck{"CaptionSimplified", 1, ChineseGB, "VORNA VR880TX 控制器设定程式 V3.22-01"},
-        SpotCheck{"StartEnglish", 2, English, "Start Scan Controller!"},
-        SpotCheck{"StartSimplifiedAsciiBang", 2, ChineseGB, "请先扫描控制器!"},
-        SpotCheck{"StartTraditional", 2, ChineseBIG5, "請先掃描控制器!"},
-        SpotCheck{"AutoCancelSimplifiedIsLong", 4, ChineseGB, "取消自动测试"},
-        SpotCheck{"AutoCancelTraditionalIsShort", 4, ChineseBIG5, "取消"},
-        SpotCheck{"DidoEnglish", 5, English, "DIDO Test"},
-        SpotCheck{"DidoSimplified", 5, ChineseGB, "DIDO测试"},
-        SpotCheck{"DidoTraditional", 5, ChineseBIG5, "DIDO測試"},
-        SpotCheck{"SetIdOkEnglishPeriod", 8, English, "Set ID Ok."},
-        SpotCheck{"SetIdErrorEnglishBang", 9, English, "Set ID Error!"},
-        SpotCheck{"SetIdErrorSimplified", 9, ChineseGB, "设定读卡机编号错误"},
-        SpotCheck{"SetIdErrorTraditional", 9, ChineseBIG5, "設定讀卡機編號錯誤"},
-        SpotCheck{"CommandPage", 10, English, "Command"},
-        SpotCheck{"TestCommandOkSimplifiedPeriod", 12, ChineseGB, "指令测试完成."},
-        SpotCheck{"TestCommandErrorTraditional", 13, ChineseBIG5, "指令測試錯誤."},
-        SpotCheck{"HolderModeErrorEnglish", 18, English, "Set Holder Mode Error!"},
-        SpotCheck{"DoorModeTitleSimplified", 20, ChineseGB, "设定开门资料模式."},
-        SpotCheck{"SetModeEnglish", 23, English, "Set Mode"},
-        SpotCheck{"SetModeSimplified", 23, ChineseGB, "设定输出模式"},
-        SpotCheck{"SetModeOkSimplified", 24, ChineseGB, "设定输出模式完成"},
-        SpotCheck{"SetModeErrorTraditional", 25, ChineseBIG5, "設定輸出模式錯誤"},
-        SpotCheck{"CardTypeErrorEnglish", 28, English, "Set Card Type Error!"},
-        SpotCheck{"FactoryEnglish", 30, English, "Factory Default"},
-        SpotCheck{"FactorySimplified", 30, ChineseGB, "出厂预设"},
-        SpotCheck{"FactoryTraditional", 30, ChineseBIG5, "出廠預設"},
-        SpotCheck{"BaudRateLabel", 35, English, "BaudRate"},
-        SpotCheck{"BaudRateUnused", 36, English, "Set Baud Rate"},
-        SpotCheck{"ExitTraditional", 37, ChineseBIG5, "結束"},
-        SpotCheck{"OpenComTraditional", 38, ChineseBIG5, "開啟串口"},
-        SpotCheck{"SerialSimplifiedStaysAscii", 41, ChineseGB, "S/N"},
-        SpotCheck{"SerialTraditional", 41, ChineseBIG5, "序號"},
-        SpotCheck{"Version", 42, English, "VER"},
-        SpotCheck{"InfoOkEnglishOpenParen", 44, English, "Get Controller Info Ok. (COM"},
-        SpotCheck{"InfoOkSimplified", 44, ChineseGB, "读取控制器资讯完成. (串口"},
-        SpotCheck{"InfoErrorTraditional", 45, ChineseBIG5, "讀取控制器資訊錯誤. (串口"},
-        SpotCheck{"NotFind", 46, English, "Controller Not Find"},
-        SpotCheck{"NotFindTraditional", 46, ChineseBIG5, "控制器沒有連線"},
-        SpotCheck{"DateOkEnglishNoPeriod", 48, English, "Set Date Time Ok"},
-        SpotCheck{"AlarmSimplified", 50, ChineseGB, "设定警报测试"},
-        SpotCheck{"AlarmTraditional", 50, ChineseBIG5, "警報測試"},
-        SpotCheck{"AddCardSimplified", 53, ChineseGB, "设定读卡机与卡片"},
-        SpotCheck{"AddCardTraditional", 53, ChineseBIG5, "設定卡片"},
-        SpotCheck{"FactoryErrorEnglish", 58, English, "Set Factory Default Error"},
-        SpotCheck{"SetBaudRateEnglish", 59, English, "Set BaudRate"},
-        SpotCheck{"SetBaudRateErrorTraditional", 61, ChineseBIG5, "設定通訊速度錯誤"}),
+        SpotCheck{"CaptionEnglish", Msg::Caption, English, "VORNA VR880TX Config V3.22-01"},
+        SpotCheck{"CaptionSimplified", Msg::Caption, ChineseGB,
+                  "VORNA VR880TX 控制器设定程式 V3.22-01"},
+        SpotCheck{"StartEnglish", Msg::StartScan, English, "Start Scan Controller!"},
+        SpotCheck{"StartSimplifiedAsciiBang", Msg::StartScan, ChineseGB, "请先扫描控制器!"},
+        SpotCheck{"StartTraditional", Msg::StartScan, ChineseBIG5, "請先掃描控制器!"},
+        SpotCheck{"AutoCancelSimplifiedIsLong", Msg::AutoTestCancel, ChineseGB, "取消自动测试"},
+        SpotCheck{"AutoCancelTraditionalIsShort", Msg::AutoTestCancel, ChineseBIG5, "取消"},
+        SpotCheck{"DidoEnglish", Msg::DidoTest, English, "DIDO Test"},
+        SpotCheck{"DidoSimplified", Msg::DidoTest, ChineseGB, "DIDO测试"},
+        SpotCheck{"DidoTraditional", Msg::DidoTest, ChineseBIG5, "DIDO測試"},
+        SpotCheck{"SetIdOkEnglishPeriod", Msg::SetIdOk, English, "Set ID Ok."},
+        SpotCheck{"SetIdErrorEnglishBang", Msg::SetIdError, English, "Set ID Error!"},
+        SpotCheck{"SetIdErrorSimplified", Msg::SetIdError, ChineseGB, "设定读卡机编号错误"},
+        SpotCheck{"SetIdErrorTraditional", Msg::SetIdError, ChineseBIG5, "設定讀卡機編號錯誤"},
+        SpotCheck{"CommandPage", Msg::CommandPage, English, "Command"},
+        SpotCheck{"TestCommandOkSimplifiedPeriod", Msg::TestCommandOk, ChineseGB, "指令测试完成."},
+        SpotCheck{"TestCommandErrorTraditional", Msg::TestCommandError, ChineseBIG5,
+                  "指令測試錯誤."},
+        SpotCheck{"HolderModeErrorEnglish", Msg::SetHolderModeError, English,
+                  "Set Holder Mode Error!"},
+        SpotCheck{"DoorModeTitleSimplified", Msg::SetDoorMode, ChineseGB, "设定开门资料模式."},
+        SpotCheck{"SetModeEnglish", Msg::SetMode, English, "Set Mode"},
+        SpotCheck{"SetModeSimplified", Msg::SetMode, ChineseGB, "设定输出模式"},
+        SpotCheck{"SetModeOkSimplified", Msg::SetModeOk, ChineseGB, "设定输出模式完成"},
+        SpotCheck{"SetModeErrorTraditional", Msg::SetModeError, ChineseBIG5, "設定輸出模式錯誤"},
+        SpotCheck{"CardTypeErrorEnglish", Msg::SetCardTypeError, English, "Set Card Type Error!"},
+        SpotCheck{"FactoryEnglish", Msg::FactoryDefault, English, "Factory Default"},
+        SpotCheck{"FactorySimplified", Msg::FactoryDefault, ChineseGB, "出厂预设"},
+        SpotCheck{"FactoryTraditional", Msg::FactoryDefault, ChineseBIG5, "出廠預設"},
+        SpotCheck{"BaudRateLabel", Msg::BaudRate, English, "BaudRate"},
+        SpotCheck{"BaudRateUnused", Msg::SetBaudRateUnused, English, "Set Baud Rate"},
+        SpotCheck{"ExitTraditional", Msg::Exit, ChineseBIG5, "結束"},
+        SpotCheck{"OpenComTraditional", Msg::OpenCom, ChineseBIG5, "開啟串口"},
+        SpotCheck{"SerialSimplifiedStaysAscii", Msg::SerialNumber, ChineseGB, "S/N"},
+        SpotCheck{"SerialTraditional", Msg::SerialNumber, ChineseBIG5, "序號"},
+        SpotCheck{"Version", Msg::Version, English, "VER"},
+        SpotCheck{"InfoOkEnglishOpenParen", Msg::InfoOk, English, "Get Controller Info Ok. (COM"},
+        SpotCheck{"InfoOkSimplified", Msg::InfoOk, ChineseGB, "读取控制器资讯完成. (串口"},
+        SpotCheck{"InfoErrorTraditional", Msg::InfoError, ChineseBIG5, "讀取控制器資訊錯誤. (串口"},
+        SpotCheck{"NotFind", Msg::NotFound, English, "Controller Not Find"},
+        SpotCheck{"NotFindTraditional", Msg::NotFound, ChineseBIG5, "控制器沒有連線"},
+        SpotCheck{"DateOkEnglishNoPeriod", Msg::SetDateTimeOk, English, "Set Date Time Ok"},
+        SpotCheck{"AlarmSimplified", Msg::AlarmTest, ChineseGB, "设定警报测试"},
+        SpotCheck{"AlarmTraditional", Msg::AlarmTest, ChineseBIG5, "警報測試"},
+        SpotCheck{"AddCardSimplified", Msg::AddCard, ChineseGB, "设定读卡机与卡片"},
+        SpotCheck{"AddCardTraditional", Msg::AddCard, ChineseBIG5, "設定卡片"},
+        SpotCheck{"FactoryErrorEnglish", Msg::SetFactoryDefaultError, English,
+                  "Set Factory Default Error"},
+        SpotCheck{"SetBaudRateEnglish", Msg::SetBaudRate, English, "Set BaudRate"},
+        SpotCheck{"SetBaudRateErrorTraditional", Msg::SetBaudRateError, ChineseBIG5,
+                  "設定通訊速度錯誤"}),
     [](const auto &row) { return std::string(row.param.name); });
 
 // Success and failure texts of an operation are its title followed by 完成 or 错误 / 錯誤.
-class ChineseFamily : public ::testing::TestWithParam<int> {};
+struct Family {
+    Msg title, ok, error;
+};
+
+class ChineseFamily : public ::testing::TestWithParam<Family> {};
 
 TEST_P(ChineseFamily, OkAndErrorFollowTheTitle) {
-    const int title = GetParam();
-    const QString gb = MessageText(title, ChineseGB);
-    const QString big5 = MessageText(title, ChineseBIG5);
-    EXPECT_EQ(MessageText(title + 1, ChineseGB), gb + QString::fromUtf8("完成"));
-    EXPECT_EQ(MessageText(title + 2, ChineseGB), gb + QString::fromUtf8("错误"));
-    EXPECT_EQ(MessageText(title + 1, ChineseBIG5), big5 + QString::fromUtf8("完成"));
-    EXPECT_EQ(MessageText(title + 2, ChineseBIG5), big5 + QString::fromUtf8("錯誤"));
+    const Family family = GetParam();
+    const QString gb = MessageText(family.title, ChineseGB);
+    const QString big5 = MessageText(family.title, ChineseBIG5);
+    EXPECT_EQ(MessageText(family.ok, ChineseGB), gb + QString::fromUtf8("完成"));
+    EXPECT_EQ(MessageText(family.error, ChineseGB), gb + QString::fromUtf8("错误"));
+    EXPECT_EQ(MessageText(family.ok, ChineseBIG5), big5 + QString::fromUtf8("完成"));
+    EXPECT_EQ(MessageText(family.error, ChineseBIG5), big5 + QString::fromUtf8("錯誤"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Titles, ChineseFamily, ::testing::Values(7, 23, 26, 47, 50, 53, 56, 59),
-                         [](const auto &row) { return "Message" + std::to_string(row.param); });
+INSTANTIATE_TEST_SUITE_P(
+    Titles, ChineseFamily,
+    ::testing::Values(Family{Msg::SetId, Msg::SetIdOk, Msg::SetIdError},
+                      Family{Msg::SetMode, Msg::SetModeOk, Msg::SetModeError},
+                      Family{Msg::SetCardType, Msg::SetCardTypeOk, Msg::SetCardTypeError},
+                      Family{Msg::SetDateTime, Msg::SetDateTimeOk, Msg::SetDateTimeError},
+                      Family{Msg::AlarmTest, Msg::AlarmTestOk, Msg::AlarmTestError},
+                      Family{Msg::AddCard, Msg::AddCardOk, Msg::AddCardError},
+                      Family{Msg::SetFactoryDefault, Msg::SetFactoryDefaultOk,
+                             Msg::SetFactoryDefaultError},
+                      Family{Msg::SetBaudRate, Msg::SetBaudRateOk, Msg::SetBaudRateError}),
+    [](const auto &row) { return "Message" + std::to_string(static_cast<int>(row.param.title)); });
 
 TEST(MessageCatalogue, SetModeIsNotTheSetIdText) {
     for (int language : {English, ChineseGB, ChineseBIG5})
-        EXPECT_NE(MessageText(23, language), MessageText(7, language)) << language;
+        EXPECT_NE(MessageText(Msg::SetMode, language), MessageText(Msg::SetId, language))
+            << language;
 }
 
 TEST(MessageCatalogue, MakerLineIsNameThreeSpacesAndReservedAddress) {
     const QString address = QStringLiteral("   www.example.com");
     for (int language : {English, ChineseGB, ChineseBIG5}) {
-        const QString text = MessageText(0, language);
+        const QString text = MessageText(Msg::Maker, language);
         ASSERT_TRUE(text.endsWith(address)) << language;
         const QString name = text.chopped(address.size());
         ASSERT_FALSE(name.isEmpty()) << language;
@@ -163,13 +175,14 @@ TEST(MessageCatalogue, EveryTextFitsItsCodePage) {
     ASSERT_FALSE(EncodesIn(QString::fromUtf8("體"), "GB2312"));
     ASSERT_FALSE(EncodesIn(QString::fromUtf8("们"), "BIG5"));
     for (int number = 0; number < kMessageCount; ++number) {
-        const QString english = MessageText(number, English);
+        const auto message = static_cast<Msg>(number);
+        const QString english = MessageText(message, English);
         for (const QChar c : english)
             EXPECT_LT(c.unicode(), 0x80) << "message " << number << " English is not ASCII";
-        EXPECT_TRUE(EncodesIn(MessageText(number, ChineseGB), "GB2312"))
-            << "message " << number << ": " << MessageText(number, ChineseGB).toStdString();
-        EXPECT_TRUE(EncodesIn(MessageText(number, ChineseBIG5), "BIG5"))
-            << "message " << number << ": " << MessageText(number, ChineseBIG5).toStdString();
+        EXPECT_TRUE(EncodesIn(MessageText(message, ChineseGB), "GB2312"))
+            << "message " << number << ": " << MessageText(message, ChineseGB).toStdString();
+        EXPECT_TRUE(EncodesIn(MessageText(message, ChineseBIG5), "BIG5"))
+            << "message " << number << ": " << MessageText(message, ChineseBIG5).toStdString();
     }
 }
 

@@ -36,31 +36,31 @@ std::vector<QString> Captions(const ui::TfrmModule &w) {
 }
 
 std::vector<QString> ExpectedCaptions(int language) {
-    const auto m = [language](int number) { return MessageText(number, language); };
-    return {m(1),
-            m(0),
-            m(2),
-            m(41) + " : ________",
-            m(42) + " : __.__-__",
-            m(7),
-            m(23),
-            m(26),
-            m(59),
-            m(35),
-            m(11),
-            m(11),
-            m(14),
-            m(40),
-            m(47),
-            m(50),
-            m(53),
-            m(29),
-            m(5),
-            m(32),
-            m(34),
-            m(10),
-            "(" + m(30) + ")",
-            m(37)};
+    const auto m = [language](Msg message) { return MessageText(message, language); };
+    return {m(Msg::Caption),
+            m(Msg::Maker),
+            m(Msg::StartScan),
+            m(Msg::SerialNumber) + " : ________",
+            m(Msg::Version) + " : __.__-__",
+            m(Msg::SetId),
+            m(Msg::SetMode),
+            m(Msg::SetCardType),
+            m(Msg::SetBaudRate),
+            m(Msg::BaudRate),
+            m(Msg::TestCommand),
+            m(Msg::TestCommand),
+            m(Msg::RecCommand),
+            m(Msg::ScanController),
+            m(Msg::SetDateTime),
+            m(Msg::AlarmTest),
+            m(Msg::AddCard),
+            m(Msg::AutoTestButton),
+            m(Msg::DidoTest),
+            m(Msg::QuickSetting),
+            m(Msg::DefaultPage),
+            m(Msg::CommandPage),
+            "(" + m(Msg::FactoryDefault) + ")",
+            m(Msg::Exit)};
 }
 
 // Texts that no language changes.
