@@ -65,8 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     vr::Session session;
     session.settings.ScanCommNo = 1; // the stored port is tried first
     vr::test::RecordingView view(&session);
+    view.beeper = &platform;
     vr::ControllerLink link(platform);
-    vr::ControllerOperations operations(platform, link, view, session);
+    vr::ControllerOperations controllerOperations(platform, link, session, view, nullptr);
+    vr::test::ViewOperations operations(controllerOperations, view);
 
     operations.scan();
     if (!session.ControllerFound)

@@ -26,13 +26,15 @@ VirtualScan MeasureVirtualScan(int runs) {
         }
         Session session;
         test::RecordingView view(&session);
-        view.chkLock = false;
+        view.beeper = &platform;
         ControllerLink link(platform);
-        ControllerOperations operations(platform, link, view, session);
+        ControllerOperations operations(platform, link, session, view, nullptr);
+        ScanInput everyMode;
+        everyMode.lockTicked = false;
 
         const double cpuStart = CpuSeconds();
         const std::uint64_t start = platform.nowMicros();
-        operations.scan();
+        operations.scan(everyMode);
         cpuTotal += CpuSeconds() - cpuStart;
         result.virtualSeconds = static_cast<double>(platform.nowMicros() - start) / 1e6;
         // Every request frame goes out in eight writes.
@@ -52,18 +54,20 @@ PtyScan MeasurePtyScan(const PrivateConfigHome &home, int silentPorts) {
     QtPlatform platform;
     Session session;
     test::RecordingView view(&session);
-    view.chkLock = false;
+    view.beeper = &platform;
     ControllerLink link(platform);
-    ControllerOperations operations(platform, link, view, session);
+    ControllerOperations operations(platform, link, session, view, nullptr);
+    ScanInput everyMode;
+    everyMode.lockTicked = false;
 
     const double cpuStart = CpuSeconds();
     const double wallStart = MonotonicSeconds();
-    operations.scan();
+    operations.scan(everyMode);
     result.wallSeconds = MonotonicSeconds() - wallStart;
     result.cpuSeconds = CpuSeconds() - cpuStart;
     result.portsOpened = static_cast<int>(view.eventsStartingWith("status Scan COM").size());
     result.probes = silentPorts * 24;
-    result.status = view.status.toStdString();
+    result.status = view.statusText.toStdString();
     return result;
 }
 

@@ -139,6 +139,26 @@ std::string ReplyCardWidth(std::string_view reply) {
     return ReplyField(reply, kReplyDataPosition, kCardWidthLength);
 }
 
+std::string ReplyClock(std::string_view reply) {
+    return ReplyField(reply, kReplyDataPosition, kClockLength);
+}
+
+std::string PollInputState(std::string_view reply, int input) {
+    return ReplyField(reply, kPollFirstInputPosition + input - 1, 1);
+}
+
+std::string InputsReplyState(std::string_view reply, int input) {
+    return ReplyField(reply, kInputsFirstPosition + input - 7, 1);
+}
+
+std::string ReplyRecordText(std::string_view reply) {
+    const auto field = [reply](const ReplyFieldSpan &span) {
+        return ReplyField(reply, span.position, span.length);
+    };
+    return field(kRecordFields[0]) + " (" + field(kRecordFields[1]) + ") (" +
+           field(kRecordFields[2]) + ")";
+}
+
 std::string ReplyClockText(std::string_view reply) {
     return ReplyField(reply, 7, 4) + "/" + ReplyField(reply, 11, 2) + "/" +
            ReplyField(reply, 13, 2) + "  " + ReplyField(reply, 15, 2) + ":" +

@@ -74,6 +74,23 @@ inline constexpr int kClockLength = 14;    // "AB" reply, positions 7 to 20
 inline constexpr int kCardWidthLength = 2; // "AF" reply, positions 7 to 8
 inline constexpr int kProbeReplyLength = 20;
 
+// The poll of the looping tests: an "IE" reply of 32 bytes carries the controller's clock at
+// positions 7 to 20 (the layout of the "AB" reply) and one state character for each of inputs 1
+// to 4 at positions 23 to 26; one of 52 bytes also a trailing record of three fields. A "DF"
+// reply of 14 bytes carries the states of inputs 7 and 8 at positions 7 and 8.
+inline constexpr int kPollReplyLength = 32;
+inline constexpr int kPollReplyWithRecordLength = 52;
+inline constexpr int kInputsReplyLength = 14;
+inline constexpr int kPollFirstInputPosition = 23; // input 1; inputs 2 to 4 follow
+inline constexpr int kInputsFirstPosition = 7;     // input 7; input 8 follows
+
+struct ReplyFieldSpan {
+    int position;
+    int length;
+};
+// The trailing record's three fields in a 52-byte "IE" reply.
+inline constexpr ReplyFieldSpan kRecordFields[] = {{27, 14}, {41, 4}, {45, 2}};
+
 std::string ReplyAddress(std::string_view reply);   // positions 2 to 4
 std::string ReplySerial(std::string_view reply);    // positions 7 to 14
 std::string ReplyVersion(std::string_view reply);   // positions 7 to 14
@@ -83,5 +100,17 @@ std::string ReplyCardWidth(std::string_view reply); // positions 7 to 8
 // (positions 7-10 "/" 11-12 "/" 13-14 two spaces 15-16 ":" 17-18 ":" 19-20); a short reply
 // gives a shorter text.
 std::string ReplyClockText(std::string_view reply);
+
+// The 14 clock characters of an "AB" reply or a poll reply, positions 7 to 20.
+std::string ReplyClock(std::string_view reply);
+
+// The state character of input `input` (1 to 4) in an "IE" reply; of input 7 or 8 in a "DF"
+// reply. Empty when the reply is too short.
+std::string PollInputState(std::string_view reply, int input);
+std::string InputsReplyState(std::string_view reply, int input);
+
+// The trailing record of a 52-byte "IE" reply as the status line shows it:
+// "<14 characters> (<4 characters>) (<2 characters>)".
+std::string ReplyRecordText(std::string_view reply);
 
 } // namespace vr

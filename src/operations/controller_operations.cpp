@@ -42,153 +42,167 @@ FrameParameters Frame(const Messages &messages, AfterLock afterLock) {
     return parameters;
 }
 
-bool IsLineModeIndex(int index) {
-    return index >= 0 && index < static_cast<int>(kLineModes.size());
+void WithTitleValue(FrameParameters &frame, const QString &value) {
+    frame.hasTitleValue = true;
+    frame.titleValue = value;
+}
+
+// A command text that goes behind the three-character address must leave the body within the
+// 255 bytes a frame carries.
+bool FitsInFrame(std::size_t commandTextLength) {
+    return kScanAddress.size() + commandTextLength <= kMaxBodyLength;
+}
+
+std::optional<std::string> CardNumberBytes(const QString &cardNumber, int languageNo) {
+    auto bytes = EncodeOperatorText(cardNumber, languageNo);
+    if (!bytes || !FitsInFrame(AddCardCommand(*bytes).size()))
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<std::string> CommandTextBytes(const QString &text, int languageNo) {
+    auto bytes = EncodeOperatorText(text, languageNo);
+    if (!bytes || !FitsInFrame(bytes->size()))
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace
 
-ControllerOperations::ControllerOperations(Platform &platform, ControllerLink &link,
-                                           OperatorView &view, Session &session)
-    : platform_(platform), link_(link), view_(view), session_(session) {
+bool CardNumberAccepted(const QString &cardNumber, int languageNo) {
+    return CardNumberBytes(cardNumber, languageNo).has_value();
 }
 
-void ControllerOperations::setDateTime() {
-    OperationContext context{platform_, link_, view_, session_};
+bool CommandTextAccepted(const QString &text, int languageNo) {
+    return CommandTextBytes(text, languageNo).has_value();
+}
+
+ControllerOperations::ControllerOperations(Platform &platform, ControllerLink &link,
+                                           Session &session, OperationFeedback &feedback,
+                                           const SettingsStore *store)
+    : platform_(platform), link_(link), session_(session), feedback_(feedback), store_(store) {
+}
+
+OperationContext ControllerOperations::context() const {
+    return {platform_, link_, session_, store_, feedback_, interruption_};
+}
+
+Outcome ControllerOperations::setDateTime() {
+    OperationContext context = this->context();
     FrameParameters frame = Frame(kSetDateTime, AfterLock::HandlePending);
     frame.body = [&] {
         // The PC clock is read when the body is built, after the probe reply.
-        return SendProbedCommand(context, 1, kPauseMs, [&]() -> std::optional<std::string> {
-            return SetClockCommand(platform_.localTime());
-        });
+        return SendProbedCommand(context, 1, kPauseMs,
+                                 [&] { return SetClockCommand(platform_.localTime()); });
     };
-    OperationFrame(context, frame);
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::alarmTest() {
-    OperationContext context{platform_, link_, view_, session_};
+Outcome ControllerOperations::alarmTest(int alarmIndex) {
+    OperationContext context = this->context();
+    const auto command = AlarmTestCommand(alarmIndex);
     FrameParameters frame = Frame(kAlarmTest, AfterLock::HandlePending);
-    frame.ready = [&] { return AlarmTestCommand(view_.selectedAlarm()).has_value(); };
-    frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs,
-                                 [&] { return AlarmTestCommand(view_.selectedAlarm()); });
-    };
-    OperationFrame(context, frame);
+    frame.inputAccepted = command.has_value();
+    frame.body = [&] { return SendProbedCommand(context, 2, kPauseMs, [&] { return *command; }); };
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::addCard() {
-    OperationContext context{platform_, link_, view_, session_};
-    auto cardNumber = [&] {
-        return EncodeOperatorText(view_.cardIdText(), session_.settings.LanguageNo);
-    };
+Outcome ControllerOperations::addCard(const QString &cardNumber) {
+    OperationContext context = this->context();
+    const auto card = CardNumberBytes(cardNumber, session_.settings.LanguageNo);
     FrameParameters frame = Frame(kAddCard, AfterLock::HandlePending);
-    frame.titleValue = [&] { return view_.cardIdText(); };
-    frame.ready = [&] { return cardNumber().has_value(); };
+    WithTitleValue(frame, cardNumber);
+    frame.inputAccepted = card.has_value();
     frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs, [&]() -> std::optional<std::string> {
-            const auto card = cardNumber(); // read again when the body is built
-            if (!card)
-                return std::nullopt;
-            return AddCardCommand(*card);
-        });
+        return SendProbedCommand(context, 2, kPauseMs, [&] { return AddCardCommand(*card); });
     };
-    OperationFrame(context, frame);
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::setBaudRate() {
-    OperationContext context{platform_, link_, view_, session_};
-    int selected = -1; // the index that the "AE" command carried
+Outcome ControllerOperations::setBaudRate(int lineModeIndex) {
+    OperationContext context = this->context();
+    const auto command = SetLineModeCommand(lineModeIndex);
     FrameParameters frame = Frame(kSetBaudRate, AfterLock::HandlePending);
-    frame.titleValue = [&] {
-        const int index = view_.selectedBaudRate();
-        return IsLineModeIndex(index)
-                   ? QString::fromLatin1(kLineModes[static_cast<std::size_t>(index)])
-                   : QString();
-    };
-    // Without a selected line mode there is nothing to send and nothing to take over.
-    frame.ready = [&] { return IsLineModeIndex(view_.selectedBaudRate()); };
+    // Without a line mode there is nothing to send and nothing to take over.
+    frame.inputAccepted = command.has_value();
+    WithTitleValue(
+        frame, command ? QString::fromLatin1(kLineModes[static_cast<std::size_t>(lineModeIndex)])
+                       : QString());
     frame.body = [&] {
         return SendProbedCommand(
-            context, 2, kBaudRatePauseMs,
-            [&] {
-                selected = view_.selectedBaudRate();
-                return SetLineModeCommand(selected);
-            },
+            context, 2, kBaudRatePauseMs, [&] { return *command; },
             [&] {
                 // In memory only: the stored settings keep the old mode until a scan finds the
                 // controller in the new one.
-                session_.settings.ScanBaudRateNo = selected;
+                session_.settings.ScanBaudRateNo = lineModeIndex;
                 session_.settings.ScanBaudRate =
-                    QString::fromLatin1(kLineModes[static_cast<std::size_t>(selected)]);
+                    QString::fromLatin1(kLineModes[static_cast<std::size_t>(lineModeIndex)]);
             });
     };
-    OperationFrame(context, frame);
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::setId() {
-    OperationContext context{platform_, link_, view_, session_};
+Outcome ControllerOperations::setId(const QString &newId) {
+    OperationContext context = this->context();
+    const auto id = EncodeOperatorText(newId, English);
     FrameParameters frame = Frame(kSetId, AfterLock::Nothing);
-    frame.titleValue = [&] { return view_.idCaption(); };
+    WithTitleValue(frame, newId);
+    frame.inputAccepted =
+        id && FitsInFrame(SetAddressCommand(std::string(kSerialLength, '0'), *id).size());
     frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs, [&]() -> std::optional<std::string> {
-            const auto newId = EncodeOperatorText(view_.idCaption(), English);
-            if (!newId)
-                return std::nullopt;
+        return SendProbedCommand(context, 2, kPauseMs, [&] {
             // The serial number comes from this attempt's probe reply.
-            return SetAddressCommand(ReplySerial(link_.LastReply()), *newId);
+            return SetAddressCommand(ReplySerial(link_.LastReply()), *id);
         });
     };
-    OperationFrame(context, frame);
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::setMode() {
-    OperationContext context{platform_, link_, view_, session_};
+Outcome ControllerOperations::setMode(int widthIndex) {
+    OperationContext context = this->context();
+    const auto command = SetCardWidthCommand(widthIndex);
     FrameParameters frame = Frame(kSetMode, AfterLock::Nothing);
-    frame.ready = [&] { return SetCardWidthCommand(view_.selectedCardMode()).has_value(); };
-    frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs,
-                                 [&] { return SetCardWidthCommand(view_.selectedCardMode()); });
-    };
-    OperationFrame(context, frame);
+    frame.inputAccepted = command.has_value();
+    frame.body = [&] { return SendProbedCommand(context, 2, kPauseMs, [&] { return *command; }); };
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::setCardType() {
-    OperationContext context{platform_, link_, view_, session_};
+Outcome ControllerOperations::setCardType(int cardTypeIndex) {
+    OperationContext context = this->context();
+    const auto command = SetCardTypeCommand(cardTypeIndex);
     FrameParameters frame = Frame(kSetCardType, AfterLock::Nothing);
-    frame.ready = [&] { return SetCardTypeCommand(view_.selectedCardType()).has_value(); };
-    frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs,
-                                 [&] { return SetCardTypeCommand(view_.selectedCardType()); });
-    };
-    OperationFrame(context, frame);
+    frame.inputAccepted = command.has_value();
+    frame.body = [&] { return SendProbedCommand(context, 2, kPauseMs, [&] { return *command; }); };
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::factoryDefault() {
-    OperationContext context{platform_, link_, view_, session_};
+Outcome ControllerOperations::factoryDefault() {
+    OperationContext context = this->context();
     FrameParameters frame = Frame(kFactoryDefault, AfterLock::HandlePending);
     frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs, [] {
-            return std::optional<std::string>(FactoryDefaultCommand());
-        });
+        return SendProbedCommand(context, 2, kPauseMs, [] { return FactoryDefaultCommand(); });
     };
-    OperationFrame(context, frame);
+    return OperationFrame(context, frame);
 }
 
-void ControllerOperations::testCommand() {
-    OperationContext context{platform_, link_, view_, session_};
-    auto commandText = [&] {
-        return EncodeOperatorText(view_.commandText(), session_.settings.LanguageNo);
-    };
+Outcome ControllerOperations::testCommand(const QString &text) {
+    OperationContext context = this->context();
+    const auto command = CommandTextBytes(text, session_.settings.LanguageNo);
+    std::string reply;
     FrameParameters frame = Frame(kTestCommand, AfterLock::EmptyReplyField);
-    frame.ready = [&] { return commandText().has_value(); };
+    frame.inputAccepted = command.has_value();
     frame.body = [&] {
-        return SendProbedCommand(context, 2, kPauseMs, commandText, [&] {
-            // The reply exactly as it came, control characters included.
-            const std::string &reply = link_.LastReply();
-            view_.setReplyText(QByteArray(reply.data(), static_cast<qsizetype>(reply.size())));
-        });
+        return SendProbedCommand(
+            context, 2, kPauseMs, [&] { return *command; },
+            [&] {
+                // The reply exactly as it came, control characters included.
+                reply = link_.LastReply();
+                feedback_.reply(QByteArray(reply.data(), static_cast<qsizetype>(reply.size())));
+            });
     };
-    OperationFrame(context, frame);
+    Outcome outcome = OperationFrame(context, frame);
+    outcome.reply = reply;
+    return outcome;
 }
 
 } // namespace vr

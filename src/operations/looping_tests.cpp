@@ -24,44 +24,8 @@ constexpr std::uint32_t kPumpPassSleepMs = 2;
 constexpr std::uint32_t kAfterPollSleepMs = 50;
 constexpr std::uint32_t kAfterOutcomeSleepMs = 30;
 
-// Lengths of the replies whose fields the poll reads.
-constexpr int kPollReplyLength = 32;
-constexpr int kPollReplyWithRecordLength = 52;
-constexpr int kInputReplyLength = 14;
-
 constexpr int kInputLampCount = 6;
 constexpr int kOutputCount = 3;
-
-// What differs between the two tests' frames: their button, its Cancel caption and the order in
-// which their controls are disabled at the start and enabled again at the end.
-struct TestControls {
-    TestButton button;
-    Msg cancelMessage;
-    std::array<Control, 12> disableOrder;
-    std::array<Control, 12> enableOrder;
-};
-
-constexpr TestControls kAutoTestControls{
-    TestButton::btnProcess,
-    Msg::AutoTestCancel,
-    {Control::btnExit, Control::btnDIDO, Control::btnScan, Control::btnFactory, Control::btnSetDate,
-     Control::btnAlarm, Control::btnSetCard, Control::btnCardType, Control::gbDefault,
-     Control::btnEng, Control::btnGB, Control::btnBIG5},
-    {Control::btnExit, Control::btnScan, Control::btnFactory, Control::btnSetDate,
-     Control::btnAlarm, Control::btnSetCard, Control::btnCardType, Control::gbDefault,
-     Control::btnEng, Control::btnGB, Control::btnBIG5, Control::btnDIDO},
-};
-
-constexpr TestControls kDidoTestControls{
-    TestButton::btnDIDO,
-    Msg::DidoTestCancel,
-    {Control::btnProcess, Control::btnExit, Control::btnScan, Control::btnFactory,
-     Control::btnSetDate, Control::btnAlarm, Control::btnSetCard, Control::btnCardType,
-     Control::gbDefault, Control::btnEng, Control::btnGB, Control::btnBIG5},
-    {Control::btnExit, Control::btnScan, Control::btnFactory, Control::btnSetDate,
-     Control::btnAlarm, Control::btnSetCard, Control::btnCardType, Control::gbDefault,
-     Control::btnEng, Control::btnGB, Control::btnBIG5, Control::btnProcess},
-};
 
 // The controller inputs behind the six input lamps, in lamp order; the DIDO test's set-up sends
 // one DB command for each, in this order.
@@ -72,33 +36,25 @@ QString latin1(const std::string &bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// Reply characters at 1-based positions; a reply cut short (by a zero byte) gives less.
-QString replyText(const std::string &reply, int position, int length) {
-    return latin1(ReplyField(reply, position, length));
-}
-
-// A lamp is yellow for the state character "1" and white for anything else.
-bool inputOn(const std::string &reply, int position) {
-    return ReplyField(reply, position, 1) == "1";
-}
-
 // The protocol that both looping tests share, with the poll and the pumping pause. One object
 // per press of a test button; what must outlive a press (TestRunning, the closing guard) lives
 // in the Session.
 class TestFrame {
 public:
-    TestFrame(Platform &platform, ControllerLink &link, OperatorView &view, Session &session,
-              const TestControls &controls)
-        : platform_(platform), link_(link), view_(view), session_(session), controls_(controls) {}
+    TestFrame(OperationContext &context, LoopingTest test, LoopLimit limit)
+        : context_(context), platform_(context.platform), link_(context.link),
+          feedback_(context.feedback), session_(context.session), test_(test), limit_(limit) {}
 
     // Entry check, Cancel and Start. False when the press ends here: no controller found, the
     // Cancel press of the running test, or a press while a cancelled test is still closing.
     bool start() {
         if (!session_.ControllerFound) {
-            view_.setStatusText(message(Msg::StartScan));
-            platform_.beep(kLowBeepHz, kBeepMs);
+            feedback_.status(context_.message(Msg::StartScan));
+            feedback_.beep(kLowBeepHz, kBeepMs);
+            outcome_.kind = OutcomeKind::NotFound;
             return false;
         }
+        outcome_.kind = OutcomeKind::Cancelled;
         if (session_.TestRunning) {
             session_.TestRunning = false;
             return false;
@@ -110,60 +66,81 @@ public:
 
         session_.TestRunning = true;
         session_.TestInProgress = true;
-        savedCaption_ = view_.buttonCaption(controls_.button);
-        view_.setButtonCaption(controls_.button, message(controls_.cancelMessage));
-        for (Control control : controls_.disableOrder)
-            view_.setControlEnabled(control, false);
+        feedback_.testRunning(test_, true);
         return true;
     }
 
-    // Opens the port in the scanned mode and makes the window live: the lamp blinks while the
-    // window keeps taking input. When the port does not open, reports it, restores and returns
-    // false; the test then sends nothing.
+    // Opens the port in the scanned mode and makes the front end live: the lamp blinks while
+    // the window keeps taking input. When the port does not open, reports it, restores and
+    // returns false; the test then sends nothing.
     bool openPort() {
         const ScanSettings &settings = session_.settings;
+        outcome_.port = settings.ScanCommNo;
+        outcome_.lineMode = settings.ScanBaudRate.toStdString();
         if (!link_.CommOpen(settings.ScanCommNo, settings.ScanBaudRate.toStdString())) {
-            view_.setLamp(LampColour::Red);
-            view_.setStatusText(message(Msg::OpenCom) + " : " +
-                                QString::number(settings.ScanCommNo) + " " + message(Msg::Error));
-            platform_.beep(kLowBeepHz, kBeepMs);
+            feedback_.lamp(LampColour::Red);
+            feedback_.status(context_.message(Msg::OpenCom) + " : " +
+                             QString::number(settings.ScanCommNo) + " " +
+                             context_.message(Msg::Error));
+            feedback_.beep(kLowBeepHz, kBeepMs);
+            outcome_.kind = OutcomeKind::PortNotOpened;
+            outcome_.portFailure = link_.LastOpenFailure();
             restore();
             return false;
         }
-        view_.BusyMode(true);
-        view_.lockWindow(false);
+        feedback_.BusyMode(true);
+        feedback_.lockInput(false);
         return true;
     }
 
-    // Loop control: checked before every cycle.
-    bool mayRunCycle() const { return session_.TestRunning; }
+    void beginLoop() { loopStart_ = platform_.milliseconds(); }
+
+    // Loop control: checked before every cycle. An interruption, or the command line's limit
+    // of cycles or time, ends the test as Cancel does.
+    bool mayRunCycle() {
+        if (!session_.TestRunning)
+            return false;
+        if (context_.interrupted()) {
+            session_.TestRunning = false;
+            return false;
+        }
+        const bool enoughCycles = limit_.cycles > 0 && outcome_.loop.cycles >= limit_.cycles;
+        const bool enoughTime =
+            limit_.milliseconds > 0 && platform_.milliseconds() - loopStart_ >= limit_.milliseconds;
+        if (enoughCycles || enoughTime) {
+            limitReached_ = true;
+            session_.TestRunning = false;
+            return false;
+        }
+        return true;
+    }
     // Loop control: checked after every cycle.
     bool controllerStoppedAnswering() const { return missCount_ > kMaxMisses; }
     void resetMissCount() { missCount_ = 0; }
 
     // Red lamp and low beep when the controller stopped answering, yellow and high after Cancel.
     void signalOutcome() {
-        view_.BusyMode(false);
+        feedback_.BusyMode(false);
         if (session_.TestRunning) {
-            view_.setLamp(LampColour::Red);
-            platform_.beep(kLowBeepHz, kBeepMs);
+            feedback_.lamp(LampColour::Red);
+            feedback_.beep(kLowBeepHz, kBeepMs);
+            outcome_.kind = OutcomeKind::ExchangeFailed;
         } else {
-            view_.setLamp(LampColour::Yellow);
-            platform_.beep(kHighBeepHz, kBeepMs);
+            feedback_.lamp(LampColour::Yellow);
+            feedback_.beep(kHighBeepHz, kBeepMs);
+            outcome_.kind = limitReached_ ? OutcomeKind::Ok : OutcomeKind::Cancelled;
         }
         platform_.sleep(kAfterOutcomeSleepMs);
     }
 
     void whitenInputLamps() {
         for (int lamp = 1; lamp <= kInputLampCount; ++lamp)
-            view_.setInputLamp(lamp, false);
+            feedback_.inputLamp(lamp, false);
     }
 
     void restore() {
         session_.TestRunning = false;
-        for (Control control : controls_.enableOrder)
-            view_.setControlEnabled(control, true);
-        view_.setButtonCaption(controls_.button, savedCaption_);
+        feedback_.testRunning(test_, false);
         session_.TestInProgress = false;
     }
 
@@ -178,8 +155,10 @@ public:
     // One poll: IE drives the miss count and shows the clock, inputs 1 to 4 and any trailing
     // record; IB drops that record; DF shows inputs 7 and 8.
     void PollController() {
+        ++outcome_.loop.cycles;
         if (!send(ReadEventCommand())) {
             ++missCount_;
+            ++outcome_.loop.misses;
             return;
         }
         missCount_ = 0;
@@ -187,21 +166,23 @@ public:
         const std::string reply = link_.LastReply();
         if (length == kPollReplyLength || length == kPollReplyWithRecordLength) {
             // The clock has the layout of the AB reply, at the same positions.
-            view_.setControllerDateText(latin1(ReplyClockText(reply)));
+            outcome_.controller.clock = ReplyClock(reply);
+            feedback_.controller(ControllerField::Clock, latin1(ReplyClockText(reply)));
             for (int lamp = 1; lamp <= 4; ++lamp)
-                view_.setInputLamp(lamp, inputOn(reply, 22 + lamp));
+                showInput(lamp, PollInputState(reply, lamp));
         }
         if (length == kPollReplyWithRecordLength) {
-            view_.setStatusText(replyText(reply, 27, 14) + " (" + replyText(reply, 41, 4) + ") (" +
-                                replyText(reply, 45, 2) + ")");
+            const std::string record = ReplyRecordText(reply);
+            outcome_.loop.records.push_back(record);
+            feedback_.status(latin1(record));
             PumpPause(20);
             send(NextEventCommand());
         }
         platform_.sleep(kAfterPollSleepMs);
-        if (send(ReadInputsCommand()) && link_.ReplyLength() == kInputReplyLength) {
+        if (send(ReadInputsCommand()) && link_.ReplyLength() == kInputsReplyLength) {
             const std::string inputs = link_.LastReply();
-            view_.setInputLamp(5, inputOn(inputs, 7));
-            view_.setInputLamp(6, inputOn(inputs, 8));
+            showInput(5, InputsReplyState(inputs, 7));
+            showInput(6, InputsReplyState(inputs, 8));
         }
     }
 
@@ -218,37 +199,53 @@ public:
 
     void sleep(std::uint32_t ms) { platform_.sleep(ms); }
 
-    QString message(Msg text) const { return MessageText(text, session_.settings.LanguageNo); }
+    QString message(Msg text) const { return context_.message(text); }
+
+    Outcome &outcome() { return outcome_; }
 
 private:
+    // A lamp is yellow for the state character "1" and white for anything else.
+    void showInput(int lamp, const std::string &state) {
+        if (!state.empty())
+            outcome_.loop.inputs[static_cast<std::size_t>(lamp - 1)] = state[0];
+        feedback_.inputLamp(lamp, state == "1");
+    }
+
+    OperationContext &context_;
     Platform &platform_;
     ControllerLink &link_;
-    OperatorView &view_;
+    OperationFeedback &feedback_;
     Session &session_;
-    const TestControls &controls_;
+    LoopingTest test_;
+    LoopLimit limit_;
     int missCount_ = 0;
-    QString savedCaption_;
+    std::uint32_t loopStart_ = 0;
+    bool limitReached_ = false;
+    Outcome outcome_;
 };
 
 } // namespace
 
-void ControllerOperations::autoTest() {
-    TestFrame frame(platform_, link_, view_, session_, kAutoTestControls);
+Outcome ControllerOperations::autoTest(const QString &cardNumber, OutputSwitches &outputs,
+                                       LoopLimit limit) {
+    OperationContext context = this->context();
+    TestFrame frame(context, LoopingTest::Auto, limit);
     if (!frame.start())
-        return;
+        return frame.outcome();
 
     setDateTime();
     frame.sleep(100);
-    addCard();
+    addCard(cardNumber);
     frame.sleep(100);
 
-    view_.setStatusText(frame.message(Msg::AutoTestStatus));
+    feedback_.status(frame.message(Msg::AutoTestStatus));
     frame.resetMissCount();
     if (!frame.openPort())
-        return;
+        return frame.outcome();
 
     frame.send(TestModeCommand(true));
     frame.sleep(50);
+    frame.beginLoop();
 
     while (frame.mayRunCycle()) {
         frame.PumpPause(50);
@@ -266,22 +263,24 @@ void ControllerOperations::autoTest() {
     frame.signalOutcome();
 
     for (int output = 1; output <= kOutputCount; ++output)
-        view_.untickOutput(output);
+        outputs.switchOff(output);
     frame.whitenInputLamps();
     frame.send(ResetOutputsCommand());
     link_.CommClose();
 
     frame.restore();
+    return frame.outcome();
 }
 
-void ControllerOperations::didoTest() {
-    TestFrame frame(platform_, link_, view_, session_, kDidoTestControls);
+Outcome ControllerOperations::didoTest(OutputSwitches &outputs, LoopLimit limit) {
+    OperationContext context = this->context();
+    TestFrame frame(context, LoopingTest::Dido, limit);
     if (!frame.start())
-        return;
+        return frame.outcome();
 
-    view_.setStatusText(frame.message(Msg::DidoTest));
+    feedback_.status(frame.message(Msg::DidoTest));
     if (!frame.openPort())
-        return;
+        return frame.outcome();
 
     // The status probe; its reply is not judged.
     frame.send(StatusProbeCommand());
@@ -292,12 +291,13 @@ void ControllerOperations::didoTest() {
     }
     frame.send(TestModeCommand(true));
     frame.resetMissCount();
+    frame.beginLoop();
 
     while (frame.mayRunCycle()) {
         frame.PumpPause(10);
         // Each box is read at the moment its own command goes out.
         for (int output = 1; output <= kOutputCount; ++output) {
-            frame.send(SetOutputCommand(output, view_.outputTicked(output)));
+            frame.send(SetOutputCommand(output, outputs.outputOn(output)));
             frame.PumpPause(20);
         }
         frame.PollController();
@@ -311,8 +311,8 @@ void ControllerOperations::didoTest() {
     frame.signalOutcome();
 
     // The third output keeps its state across tests.
-    view_.untickOutput(1);
-    view_.untickOutput(2);
+    outputs.switchOff(1);
+    outputs.switchOff(2);
     frame.whitenInputLamps();
     frame.send(ResetOutputsCommand());
     frame.sleep(50);
@@ -321,6 +321,7 @@ void ControllerOperations::didoTest() {
     link_.CommClose();
 
     frame.restore();
+    return frame.outcome();
 }
 
 } // namespace vr

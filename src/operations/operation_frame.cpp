@@ -2,69 +2,69 @@
 
 namespace vr {
 
-namespace {
-
-enum class Outcome { NotFound, Failure, Success };
-
-} // namespace
-
 void ShowOutcome(OperationContext &context, bool success, const QString &text) {
-    context.view.setLamp(success ? LampColour::Yellow : LampColour::Red);
-    context.view.setStatusText(text);
-    context.platform.beep(success ? kHighBeepHz : kLowBeepHz, kBeepMs);
+    context.feedback.lamp(success ? LampColour::Yellow : LampColour::Red);
+    context.feedback.status(text);
+    context.feedback.beep(success ? kHighBeepHz : kLowBeepHz, kBeepMs);
 }
 
-void OperationFrame(OperationContext &context, const FrameParameters &parameters) {
-    OperatorView &view = context.view;
-    view.setBusyCursor(true);
-    view.lockWindow(true);
+Outcome OperationFrame(OperationContext &context, const FrameParameters &parameters) {
+    OperationFeedback &feedback = context.feedback;
+    const ScanSettings &settings = context.session.settings;
+    Outcome outcome;
+    outcome.port = settings.ScanCommNo;
+    outcome.lineMode = settings.ScanBaudRate.toStdString();
+
+    feedback.busyCursor(true);
+    feedback.lockInput(true);
     switch (parameters.afterLock) {
     case AfterLock::HandlePending:
         context.platform.pumpEvents();
         break;
     case AfterLock::EmptyReplyField:
-        view.setReplyText(QByteArray());
+        feedback.reply(QByteArray());
         break;
     case AfterLock::Nothing:
         break;
     }
 
-    Outcome outcome = Outcome::NotFound;
-    if (context.session.ControllerFound) {
+    if (!context.session.ControllerFound) {
+        outcome.kind = OutcomeKind::NotFound;
+    } else {
         QString title = context.message(parameters.title);
-        if (parameters.titleValue)
-            title += " = " + parameters.titleValue();
-        view.setStatusText(title);
+        if (parameters.hasTitleValue)
+            title += " = " + parameters.titleValue;
+        feedback.status(title);
 
-        const ScanSettings &settings = context.session.settings;
-        if (parameters.ready && !parameters.ready()) {
-            outcome = Outcome::Failure;
+        if (!parameters.inputAccepted) {
+            outcome.kind = OutcomeKind::InputRefused;
         } else if (!context.link.CommOpen(settings.ScanCommNo,
                                           settings.ScanBaudRate.toStdString())) {
             // Also where a looping test holds the port: the link refuses a second open and
             // leaves the test's port as it is, so it must not be closed here either.
-            outcome = Outcome::Failure;
+            outcome.kind = OutcomeKind::PortNotOpened;
+            outcome.portFailure = context.link.LastOpenFailure();
         } else {
-            const bool succeeded = parameters.body && parameters.body();
+            outcome.kind = parameters.body ? parameters.body() : OutcomeKind::ExchangeFailed;
             context.link.CommClose();
-            outcome = succeeded ? Outcome::Success : Outcome::Failure;
         }
     }
 
-    switch (outcome) {
-    case Outcome::Success:
+    switch (outcome.kind) {
+    case OutcomeKind::Ok:
         ShowOutcome(context, true, context.message(parameters.okMessage));
         break;
-    case Outcome::Failure:
-        ShowOutcome(context, false, context.message(parameters.errorMessage));
-        break;
-    case Outcome::NotFound:
+    case OutcomeKind::NotFound:
         ShowOutcome(context, false, context.message(Msg::StartScan));
+        break;
+    default:
+        ShowOutcome(context, false, context.message(parameters.errorMessage));
         break;
     }
 
-    view.lockWindow(false);
-    view.setBusyCursor(false);
+    feedback.lockInput(false);
+    feedback.busyCursor(false);
+    return outcome;
 }
 
 } // namespace vr

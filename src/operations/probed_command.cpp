@@ -8,29 +8,26 @@ namespace {
 constexpr std::uint32_t kPauseAfterProbeMs = 100;
 }
 
-bool SendProbedCommand(OperationContext &context, int attempts, std::uint32_t firstPauseMs,
-                       const BodyBuilder &buildBody, const std::function<void()> &onAccepted) {
+OutcomeKind SendProbedCommand(OperationContext &context, int attempts, std::uint32_t firstPauseMs,
+                              const CommandBuilder &buildCommand,
+                              const std::function<void()> &onAccepted) {
     const std::string &address = context.session.ControllerID;
     for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (context.interrupted())
+            return OutcomeKind::Cancelled;
         context.platform.sleep(firstPauseMs);
         if (!SendStatusProbe(context.link, address))
             continue;
+        if (context.interrupted())
+            return OutcomeKind::Cancelled;
         context.platform.sleep(kPauseAfterProbeMs);
-
-        const std::optional<std::string> text = buildBody();
-        if (!text)
-            return false;
-        const std::string body = Body(address, *text);
-        // The frame carries the body's length in 8 bits.
-        if (body.size() > kMaxBodyLength)
-            return false;
-        if (context.link.SendCommand(body)) {
+        if (context.link.SendCommand(Body(address, buildCommand()))) {
             if (onAccepted)
                 onAccepted();
-            return true;
+            return OutcomeKind::Ok;
         }
     }
-    return false;
+    return OutcomeKind::ExchangeFailed;
 }
 
 } // namespace vr

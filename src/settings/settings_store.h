@@ -28,15 +28,18 @@ public:
     SettingsStore();
     // A file store in `directory` (tests point it at a temporary folder).
     explicit SettingsStore(const QString &directory);
+    virtual ~SettingsStore() = default;
 
     // Reads the five settings with their failure rules: a missing value takes its default; a
     // value of the wrong type ends the reading there.
     ScanSettings load() const;
 
-    void SaveScanSettings(
-        const ScanSettings &settings) const;             // ScanCommNo, ScanBaudRateNo, ScanBaudRate
-    void SaveCardID(const ScanSettings &settings) const; // ScanCardID
-    void SaveLanguage(const ScanSettings &settings) const; // LanguageFlag
+    // The three saves, each of the values named. Virtual so that a test can watch them.
+    virtual void
+    SaveScanSettings(const ScanSettings &settings) const;          // ScanCommNo, ScanBaudRateNo,
+                                                                   // ScanBaudRate
+    virtual void SaveCardID(const ScanSettings &settings) const;   // ScanCardID
+    virtual void SaveLanguage(const ScanSettings &settings) const; // LanguageFlag
 
     // The settings file of a file store; empty for the registry.
     QString filePath() const;

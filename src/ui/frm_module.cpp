@@ -7,6 +7,7 @@
 #include <QShowEvent>
 
 #include <algorithm>
+#include <vector>
 
 #include "i18n/message_catalogue.h"
 #include "ui/reply_text.h"
@@ -26,7 +27,8 @@ TfrmModule::TfrmModule(Platform &platform, ControllerLink &link, SettingsStore &
       platform_(platform), link_(link), store_(store) {
     createControls();
     inputLock_ = new InputLock(this);
-    operations_ = std::make_unique<ControllerOperations>(platform_, link_, *this, session_);
+    operations_ =
+        std::make_unique<ControllerOperations>(platform_, link_, session_, *this, &store_);
     connectHandlers();
     FormCreate();
     tmrClock->start();
@@ -34,7 +36,7 @@ TfrmModule::TfrmModule(Platform &platform, ControllerLink &link, SettingsStore &
 
 TfrmModule::~TfrmModule() {
     // The override cursor belongs to the application; leave none behind.
-    setBusyCursor(false);
+    busyCursor(false);
 }
 
 void TfrmModule::connectHandlers() {
@@ -158,41 +160,47 @@ void TfrmModule::btnExitClick() {
 
 // ---- Buttons that start an operation ----
 
+// The window is held (locked, or disabled by its busy mode) while an operation runs, so the
+// selections and texts read here are the ones the operation would read at any later moment.
+
 void TfrmModule::btnScanClick() {
-    operations_->scan();
+    ScanInput input;
+    input.lockTicked = chkLock->isChecked();
+    operations_->scan(input);
 }
 void TfrmModule::btnSetDateClick() {
     operations_->setDateTime();
 }
 void TfrmModule::btnAlarmClick() {
-    operations_->alarmTest();
+    operations_->alarmTest(cmbAlarm->currentIndex());
 }
 void TfrmModule::btnSetCardClick() {
-    operations_->addCard();
+    operations_->addCard(edCardID->text());
 }
 void TfrmModule::btnBaudRateClick() {
-    operations_->setBaudRate();
+    operations_->setBaudRate(cmbBaudRate->currentIndex());
 }
 void TfrmModule::btnIDClick() {
-    operations_->setId();
+    operations_->setId(pnID->text());
 }
 void TfrmModule::btnModeClick() {
-    operations_->setMode();
+    operations_->setMode(cmbMode->currentIndex());
 }
 void TfrmModule::btnCardTypeClick() {
-    operations_->setCardType();
+    operations_->setCardType(cmbCardType->currentIndex());
 }
 void TfrmModule::btnFactoryClick() {
     operations_->factoryDefault();
 }
 void TfrmModule::btnCommandClick() {
-    operations_->testCommand();
+    operations_->testCommand(edCommand->text());
 }
 void TfrmModule::btnProcessClick() {
-    operations_->autoTest();
+    // The output boxes are read live, each as its command goes out.
+    operations_->autoTest(edCardID->text(), *this);
 }
 void TfrmModule::btnDIDOClick() {
-    operations_->didoTest();
+    operations_->didoTest(*this);
 }
 
 // ---- Languages ----
@@ -228,10 +236,10 @@ void TfrmModule::sbIDChange() {
 void TfrmModule::tmrBusyTimer() {
     if (tmrBusyTag_ == 1) {
         tmrBusyTag_ = 0;
-        setLamp(LampColour::Yellow);
+        lamp(LampColour::Yellow);
     } else {
         tmrBusyTag_ = 1;
-        setLamp(LampColour::Red);
+        lamp(LampColour::Red);
     }
 }
 
@@ -241,11 +249,11 @@ void TfrmModule::tmrClockTimer() {
                                          now.day, now.hour, now.minute, now.second));
 }
 
-// ---- OperatorView: frame and feedback ----
+// ---- OperationFeedback: frame and signals ----
 
-void TfrmModule::setBusyCursor(bool busy) {
+void TfrmModule::busyCursor(bool on) {
     // One override at most: the cursor shown before is not remembered.
-    if (busy) {
+    if (on) {
         if (QGuiApplication::overrideCursor() != nullptr)
             QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
         else
@@ -256,8 +264,8 @@ void TfrmModule::setBusyCursor(bool busy) {
         QGuiApplication::restoreOverrideCursor();
 }
 
-void TfrmModule::lockWindow(bool locked) {
-    inputLock_->setLocked(locked);
+void TfrmModule::lockInput(bool on) {
+    inputLock_->setLocked(on);
 }
 
 void TfrmModule::BusyMode(bool on) {
@@ -265,85 +273,65 @@ void TfrmModule::BusyMode(bool on) {
     // final one.
     if (on) {
         tmrBusy->start();
-        lockWindow(true);
+        lockInput(true);
     } else {
-        lockWindow(false);
+        lockInput(false);
         tmrBusy->stop();
     }
 }
 
-void TfrmModule::setLamp(LampColour colour) {
+void TfrmModule::lamp(LampColour colour) {
     shComm->setBrushColour(colour == LampColour::Yellow ? clYellow : clRed);
     // Painted at once: a beep that follows blocks the thread.
     shComm->repaint();
 }
 
-void TfrmModule::setStatusText(const QString &text) {
+void TfrmModule::status(const QString &text) {
     pnMsg->setText(text);
     pnMsg->repaint();
 }
 
-// ---- OperatorView: scan ----
+void TfrmModule::beep(int frequencyHz, int durationMs) {
+    platform_.beep(frequencyHz, durationMs);
+}
 
-void TfrmModule::setSerialText(const QString &text) {
-    pnSerial->setText(text);
-}
-void TfrmModule::setVersionText(const QString &text) {
-    pnVersion->setText(text);
-}
-void TfrmModule::setControllerDateText(const QString &text) {
-    pnDate->setText(text);
-}
-bool TfrmModule::lockTicked() const {
-    return chkLock->isChecked();
-}
-void TfrmModule::selectBaudRate(int index) {
+// ---- OperationFeedback: what the scan shows ----
+
+void TfrmModule::lineMode(int index) {
     cmbBaudRate->setCurrentIndex(index);
 }
-void TfrmModule::selectCardMode(int index) {
+
+void TfrmModule::address(int number) {
+    // The scroll bar keeps its position within its limits: address 000 shows as 001.
+    sbID->setValue(std::clamp(number, kIdMinimum, kIdMaximum));
+}
+
+void TfrmModule::cardWidth(int index) {
     cmbMode->setCurrentIndex(index);
 }
 
-void TfrmModule::setIdPosition(int position) {
-    sbID->setValue(std::clamp(position, kIdMinimum, kIdMaximum));
+void TfrmModule::controller(ControllerField field, const QString &text) {
+    switch (field) {
+    case ControllerField::Serial:
+        pnSerial->setText(text);
+        break;
+    case ControllerField::Version:
+        pnVersion->setText(text);
+        break;
+    case ControllerField::Clock:
+        pnDate->setText(text);
+        break;
+    }
 }
 
-void TfrmModule::SaveScanSettings() {
-    store_.SaveScanSettings(session_.settings);
-}
-
-// ---- OperatorView: selections ----
-
-int TfrmModule::selectedBaudRate() const {
-    return cmbBaudRate->currentIndex();
-}
-int TfrmModule::selectedCardMode() const {
-    return cmbMode->currentIndex();
-}
-int TfrmModule::selectedCardType() const {
-    return cmbCardType->currentIndex();
-}
-int TfrmModule::selectedAlarm() const {
-    return cmbAlarm->currentIndex();
-}
-QString TfrmModule::idCaption() const {
-    return pnID->text();
-}
-QString TfrmModule::cardIdText() const {
-    return edCardID->text();
-}
-QString TfrmModule::commandText() const {
-    return edCommand->text();
-}
-
-void TfrmModule::setReplyText(const QByteArray &reply) {
-    replyBytes_ = reply;
-    SetProgramText(edRecCommand, VisibleReplyText(reply));
+void TfrmModule::reply(const QByteArray &frame) {
+    replyBytes_ = frame;
+    SetProgramText(edRecCommand, VisibleReplyText(frame));
     // A reply longer than the box shows from its start (ETX, address, status).
     edRecCommand->setCursorPosition(0);
 }
 
-// ---- OperatorView: looping tests ----
+// ---- OperationFeedback: looping tests ----
 
 std::array<LampShape *, 6> TfrmModule::inputLamps() const {
     return {shDI1, shDI2, shDI3, shDI4, shDI5, shDI6};
@@ -353,69 +341,44 @@ std::array<QCheckBox *, 3> TfrmModule::outputBoxes() const {
     return {chkDO1, chkDO2, chkDO3};
 }
 
-bool TfrmModule::outputTicked(int output) const {
+void TfrmModule::testRunning(LoopingTest test, bool running) {
+    QPushButton *button = test == LoopingTest::Auto ? btnProcess : btnDIDO;
+    QPushButton *other = test == LoopingTest::Auto ? btnDIDO : btnProcess;
+    // The other test's button goes first (DIDO) or second (auto test) and comes back last.
+    const std::array<QWidget *, 11> rest = {btnExit,  btnScan,    btnFactory,  btnSetDate,
+                                            btnAlarm, btnSetCard, btnCardType, gbDefault,
+                                            btnEng,   btnGB,      btnBIG5};
+    if (running) {
+        savedTestCaption_ = button->text();
+        button->setText(
+            MessageText(test == LoopingTest::Auto ? Msg::AutoTestCancel : Msg::DidoTestCancel,
+                        session_.settings.LanguageNo));
+        std::vector<QWidget *> order(rest.begin(), rest.end());
+        order.insert(test == LoopingTest::Auto ? order.begin() + 1 : order.begin(), other);
+        for (QWidget *widget : order)
+            widget->setEnabled(false);
+        return;
+    }
+    for (QWidget *widget : rest)
+        widget->setEnabled(true);
+    other->setEnabled(true);
+    button->setText(savedTestCaption_);
+}
+
+void TfrmModule::inputLamp(int lamp, bool on) {
+    if (lamp >= 1 && lamp <= 6)
+        inputLamps()[static_cast<std::size_t>(lamp - 1)]->setBrushColour(on ? clYellow : clWhite);
+}
+
+bool TfrmModule::outputOn(int output) const {
     if (output < 1 || output > 3)
         return false;
     return outputBoxes()[static_cast<std::size_t>(output - 1)]->isChecked();
 }
 
-void TfrmModule::untickOutput(int output) {
+void TfrmModule::switchOff(int output) {
     if (output >= 1 && output <= 3)
         outputBoxes()[static_cast<std::size_t>(output - 1)]->setChecked(false);
-}
-
-void TfrmModule::setInputLamp(int lamp, bool on) {
-    if (lamp >= 1 && lamp <= 6)
-        inputLamps()[static_cast<std::size_t>(lamp - 1)]->setBrushColour(on ? clYellow : clWhite);
-}
-
-QPushButton *TfrmModule::testButton(TestButton which) const {
-    return which == TestButton::btnProcess ? btnProcess : btnDIDO;
-}
-
-QString TfrmModule::buttonCaption(TestButton button) const {
-    return testButton(button)->text();
-}
-
-void TfrmModule::setButtonCaption(TestButton button, const QString &caption) {
-    testButton(button)->setText(caption);
-}
-
-QWidget *TfrmModule::controlWidget(Control which) const {
-    switch (which) {
-    case Control::btnExit:
-        return btnExit;
-    case Control::btnDIDO:
-        return btnDIDO;
-    case Control::btnProcess:
-        return btnProcess;
-    case Control::btnScan:
-        return btnScan;
-    case Control::btnFactory:
-        return btnFactory;
-    case Control::btnSetDate:
-        return btnSetDate;
-    case Control::btnAlarm:
-        return btnAlarm;
-    case Control::btnSetCard:
-        return btnSetCard;
-    case Control::btnCardType:
-        return btnCardType;
-    case Control::gbDefault:
-        return gbDefault;
-    case Control::btnEng:
-        return btnEng;
-    case Control::btnGB:
-        return btnGB;
-    case Control::btnBIG5:
-        return btnBIG5;
-    }
-    return nullptr;
-}
-
-void TfrmModule::setControlEnabled(Control control, bool enabled) {
-    if (QWidget *widget = controlWidget(control))
-        widget->setEnabled(enabled);
 }
 
 } // namespace vr::ui

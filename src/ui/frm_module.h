@@ -17,7 +17,7 @@
 
 #include "link/controller_link.h"
 #include "operations/controller_operations.h"
-#include "operations/operator_view.h"
+#include "operations/operation_feedback.h"
 #include "operations/session.h"
 #include "platform/platform.h"
 #include "settings/settings_store.h"
@@ -28,9 +28,9 @@
 namespace vr::ui {
 
 // The one main window of the program. Its controls and handlers keep the names of the window's
-// design; every button only starts the matching operation, which reports back through the
-// OperatorView half of this class.
-class TfrmModule : public QWidget, public OperatorView {
+// design; every button hands the selections and texts of the window to the matching operation,
+// which reports back through the OperationFeedback half of this class.
+class TfrmModule : public QWidget, public OperationFeedback, public OutputSwitches {
     Q_OBJECT
 public:
     // Client area of the design, in pixels at 96 dpi.
@@ -73,34 +73,24 @@ public:
     void tmrBusyTimer();
     void tmrClockTimer();
 
-    // OperatorView.
-    void setBusyCursor(bool busy) override;
-    void lockWindow(bool locked) override;
+    // OperationFeedback.
+    void busyCursor(bool on) override;
+    void lockInput(bool on) override;
     void BusyMode(bool on) override;
-    void setLamp(LampColour colour) override;
-    void setStatusText(const QString &text) override;
-    void setSerialText(const QString &text) override;
-    void setVersionText(const QString &text) override;
-    void setControllerDateText(const QString &text) override;
-    bool lockTicked() const override;
-    void selectBaudRate(int index) override;
-    void selectCardMode(int index) override;
-    void setIdPosition(int position) override;
-    void SaveScanSettings() override;
-    int selectedBaudRate() const override;
-    int selectedCardMode() const override;
-    int selectedCardType() const override;
-    int selectedAlarm() const override;
-    QString idCaption() const override;
-    QString cardIdText() const override;
-    QString commandText() const override;
-    void setReplyText(const QByteArray &reply) override;
-    bool outputTicked(int output) const override;
-    void untickOutput(int output) override;
-    void setInputLamp(int lamp, bool on) override;
-    QString buttonCaption(TestButton button) const override;
-    void setButtonCaption(TestButton button, const QString &caption) override;
-    void setControlEnabled(Control control, bool enabled) override;
+    void status(const QString &text) override;
+    void lamp(LampColour colour) override;
+    void beep(int frequencyHz, int durationMs) override;
+    void lineMode(int index) override;
+    void address(int number) override;
+    void cardWidth(int index) override;
+    void controller(ControllerField field, const QString &text) override;
+    void reply(const QByteArray &frame) override;
+    void testRunning(LoopingTest test, bool running) override;
+    void inputLamp(int lamp, bool on) override;
+
+    // OutputSwitches: the output boxes chkDO1 to chkDO3.
+    bool outputOn(int output) const override;
+    void switchOff(int output) override;
 
     // The controls, named as in the design.
     QLabel *pnMsg = nullptr;
@@ -177,8 +167,6 @@ private:
     void connectHandlers();
     void centreOnScreen();
     void switchLanguage(int languageNo);
-    QPushButton *testButton(TestButton which) const;
-    QWidget *controlWidget(Control which) const;
     std::array<LampShape *, 6> inputLamps() const;
     std::array<QCheckBox *, 3> outputBoxes() const;
 
@@ -189,7 +177,8 @@ private:
     std::unique_ptr<ControllerOperations> operations_;
     InputLock *inputLock_ = nullptr;
     QByteArray replyBytes_;
-    int tmrBusyTag_ = 0; // phase bit of the blink, kept across busy periods
+    QString savedTestCaption_; // the caption of a looping test's button while it reads Cancel
+    int tmrBusyTag_ = 0;       // phase bit of the blink, kept across busy periods
     bool exitRequested_ = false;
     bool placed_ = false;
 };

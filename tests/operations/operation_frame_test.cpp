@@ -21,6 +21,7 @@ struct OutcomeCase {
     const char *name;
     bool controllerFound;
     Peer peer;
+    OutcomeKind outcome;
     Strings expected;
 };
 
@@ -35,7 +36,7 @@ TEST_P(FrameOutcomeTest, ShowsLampThenStatusThenBeep) {
         virtualPlatform.attach(3, controller);
     session.ControllerFound = GetParam().controllerFound;
 
-    operations.setDateTime();
+    EXPECT_EQ(operations.setDateTime().kind, GetParam().outcome);
 
     EXPECT_EQ(view.events, GetParam().expected);
     EXPECT_FALSE(link.isOpen());
@@ -48,23 +49,27 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"NotFound",
                     false,
                     Peer::Controller,
+                    OutcomeKind::NotFound,
                     {"cursor busy", "lock on", "lamp red", "status Start Scan Controller!",
                      "beep 300 300", "lock off", "cursor default"}},
         OutcomeCase{"PortDoesNotOpen",
                     true,
                     Peer::None,
+                    OutcomeKind::PortNotOpened,
                     {"cursor busy", "lock on", "status Set Date Time", "open 3 19200,e,8,1 failed",
                      "lamp red", "status Set Date Time Error", "beep 300 300", "lock off",
                      "cursor default"}},
         OutcomeCase{"BodyFails",
                     true,
                     Peer::Silent,
+                    OutcomeKind::ExchangeFailed,
                     {"cursor busy", "lock on", "status Set Date Time", "open 3 19200,e,8,1 ok",
                      "send 001AS", "close", "lamp red", "status Set Date Time Error",
                      "beep 300 300", "lock off", "cursor default"}},
         OutcomeCase{"BodySucceeds",
                     true,
                     Peer::Controller,
+                    OutcomeKind::Ok,
                     {"cursor busy", "lock on", "status Set Date Time", "open 3 19200,e,8,1 ok",
                      "send 001AS", "send 001AA20050312143005", "close", "lamp yellow",
                      "status Set Date Time Ok", "beep 1000 300", "lock off", "cursor default"}}),
@@ -76,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
 // locking differs: five handle the pending messages once, Test Command empties its reply box.
 struct NotFoundCase {
     const char *name;
-    std::function<void(ControllerOperations &)> run;
+    std::function<Outcome(ViewOperations &)> run;
     const char *afterLock; // nothing for ""
 };
 
@@ -86,7 +91,7 @@ TEST_P(NotFoundTest, SendsNothingAndUnlocks) {
     virtualPlatform.attach(3, controller);
     session.ControllerFound = false;
     platform.recordPumps = true;
-    view.reply = "old reply";
+    view.replyText = "old reply";
 
     GetParam().run(operations);
 
@@ -102,15 +107,15 @@ TEST_P(NotFoundTest, SendsNothingAndUnlocks) {
 
 INSTANTIATE_TEST_SUITE_P(
     NineOperations, NotFoundTest,
-    ::testing::Values(NotFoundCase{"SetDateTime", &ControllerOperations::setDateTime, "pump"},
-                      NotFoundCase{"AlarmTest", &ControllerOperations::alarmTest, "pump"},
-                      NotFoundCase{"AddCard", &ControllerOperations::addCard, "pump"},
-                      NotFoundCase{"SetBaudRate", &ControllerOperations::setBaudRate, "pump"},
-                      NotFoundCase{"FactoryDefault", &ControllerOperations::factoryDefault, "pump"},
-                      NotFoundCase{"SetId", &ControllerOperations::setId, ""},
-                      NotFoundCase{"SetMode", &ControllerOperations::setMode, ""},
-                      NotFoundCase{"SetCardType", &ControllerOperations::setCardType, ""},
-                      NotFoundCase{"TestCommand", &ControllerOperations::testCommand, "reply "}),
+    ::testing::Values(NotFoundCase{"SetDateTime", &ViewOperations::setDateTime, "pump"},
+                      NotFoundCase{"AlarmTest", &ViewOperations::alarmTest, "pump"},
+                      NotFoundCase{"AddCard", &ViewOperations::addCard, "pump"},
+                      NotFoundCase{"SetBaudRate", &ViewOperations::setBaudRate, "pump"},
+                      NotFoundCase{"FactoryDefault", &ViewOperations::factoryDefault, "pump"},
+                      NotFoundCase{"SetId", &ViewOperations::setId, ""},
+                      NotFoundCase{"SetMode", &ViewOperations::setMode, ""},
+                      NotFoundCase{"SetCardType", &ViewOperations::setCardType, ""},
+                      NotFoundCase{"TestCommand", &ViewOperations::testCommand, "reply "}),
     [](const ::testing::TestParamInfo<NotFoundCase> &param) {
         return std::string(param.param.name);
     });
@@ -122,10 +127,10 @@ TEST_F(OperationFrameTest, PortHeldByALoopingTestIsLeftAlone) {
     ASSERT_TRUE(link.CommOpen(3, "19200,e,8,1"));
     view.events.clear();
 
-    for (auto run : {&ControllerOperations::setBaudRate, &ControllerOperations::setId,
-                     &ControllerOperations::setMode}) {
+    for (auto run :
+         {&ViewOperations::setBaudRate, &ViewOperations::setId, &ViewOperations::setMode}) {
         (operations.*run)();
-        EXPECT_EQ(view.lamp, LampColour::Red);
+        EXPECT_EQ(view.lampColour, LampColour::Red);
         EXPECT_EQ(view.events[view.events.size() - 3], "beep 300 300");
     }
     EXPECT_EQ(view.eventsStartingWith("status"),

@@ -27,6 +27,7 @@ namespace vr::test {
 class OperationsTest : public ::testing::Test {
 protected:
     OperationsTest() {
+        view.beeper = &platform;
         session.ControllerFound = true;
         session.ControllerID = "001";
         session.ControllerSerial = "12345678";
@@ -55,8 +56,10 @@ protected:
     Session session;
     RecordingView view{&session};
     RecordingPlatform platform{virtualPlatform, view};
+    RecordingStore store{view};
     ControllerLink link{platform};
-    ControllerOperations operations{platform, link, view, session};
+    ControllerOperations controllerOperations{platform, link, session, view, &store};
+    ViewOperations operations{controllerOperations, view};
     SimulatedDevice controller;
 };
 

@@ -10,38 +10,41 @@
 #include <QString>
 
 #include "link/line_modes.h"
-#include "operations/operator_view.h"
+#include "operations/controller_operations.h"
+#include "operations/operation_feedback.h"
 #include "operations/session.h"
 #include "platform/platform.h"
+#include "settings/settings_store.h"
 
 namespace vr::test {
 
-// An OperatorView without a window: it keeps the selections and texts that the operations read
-// and write, and records every call in order as one line of text in `events`, for example
-// "cursor busy", "lock on", "busy on", "lamp red", "status Set Date Time", "serial S/N : 1234".
-// Pair it with RecordingPlatform to get the beeps and pumps into the same list.
-class RecordingView : public OperatorView {
+// A front end without a window: it keeps the selections and texts that the window would hand to
+// the operations, and records every feedback call in order as one line of text in `events`, for
+// example "cursor busy", "lock on", "busy on", "lamp red", "status Set Date Time",
+// "serial S/N : 1234". Beeps go to the platform, which records them ("beep 1000 300") and lets
+// their time pass. Pair it with RecordingPlatform to get opens, requests, sleeps and pumps into
+// the same list.
+class RecordingView : public OperationFeedback, public OutputSwitches {
 public:
     explicit RecordingView(const Session *session = nullptr) : session_(session) {}
 
     std::vector<std::string> events;
+    Platform *beeper = nullptr; // sounds the beeps
 
     // What the window would show or hold.
-    QString status, serial, version, controllerDate;
-    LampColour lamp = LampColour::Red;
-    bool locked = false, busy = false, busyCursor = false;
+    QString statusText, serial, version, controllerDate;
+    LampColour lampColour = LampColour::Red;
+    bool locked = false, busy = false, cursorBusy = false;
     bool chkLock = true;
     int baudRateIndex = 5, cardModeIndex = 0, cardTypeIndex = 0, alarmIndex = 0;
     int idPosition = 1;
     QString cardId = "00000000";
     QString command = "AB";
-    QByteArray reply;
+    QByteArray replyText;
     std::array<bool, 3> outputs{};
     std::array<bool, 6> inputLamps{};
-    std::array<QString, 2> captions = {"Auto Test", "DIDO Test"};
-    std::array<bool, 13> enabled = {true, true, true, true, true, true, true,
-                                    true, true, true, true, true, true};
-    int saveScanSettingsCount = 0;
+    // Whether each test's button takes a click: a running test holds the other one's.
+    std::array<bool, 2> testButtonEnabled = {true, true};
 
     void record(const std::string &event) { events.push_back(event); }
     // Events that start with `prefix`, in order.
@@ -53,11 +56,11 @@ public:
         return found;
     }
 
-    void setBusyCursor(bool on) override {
-        busyCursor = on;
+    void busyCursor(bool on) override {
+        cursorBusy = on;
         record(on ? "cursor busy" : "cursor default");
     }
-    void lockWindow(bool on) override {
+    void lockInput(bool on) override {
         locked = on;
         record(on ? "lock on" : "lock off");
     }
@@ -66,89 +69,128 @@ public:
         locked = on;
         record(on ? "busy on" : "busy off");
     }
-    void setLamp(LampColour colour) override {
-        lamp = colour;
+    void lamp(LampColour colour) override {
+        lampColour = colour;
         record(colour == LampColour::Yellow ? "lamp yellow" : "lamp red");
     }
-    void setStatusText(const QString &text) override {
-        status = text;
+    void status(const QString &text) override {
+        statusText = text;
         record("status " + text.toStdString());
     }
-    void setSerialText(const QString &text) override {
-        serial = text;
-        record("serial " + text.toStdString());
+    void beep(int frequencyHz, int durationMs) override {
+        if (beeper != nullptr)
+            beeper->beep(frequencyHz, durationMs);
     }
-    void setVersionText(const QString &text) override {
-        version = text;
-        record("version " + text.toStdString());
-    }
-    void setControllerDateText(const QString &text) override {
-        controllerDate = text;
-        record("date " + text.toStdString());
-    }
-    bool lockTicked() const override { return chkLock; }
-    void selectBaudRate(int index) override {
+    void lineMode(int index) override {
         baudRateIndex = index;
         record("baudrate " + std::to_string(index));
     }
-    void selectCardMode(int index) override {
+    void probing(int port, int lineModeIndex, int probe, int probes) override {
+        probes_.push_back(std::to_string(port) + " " + std::to_string(lineModeIndex) + " " +
+                          std::to_string(probe) + "/" + std::to_string(probes));
+    }
+    void address(int number) override {
+        // The scroll bar keeps its position within 1 to 999.
+        idPosition = number < 1 ? 1 : (number > 999 ? 999 : number);
+        record("id " + std::to_string(number));
+    }
+    void cardWidth(int index) override {
         cardModeIndex = index;
         record("cardmode " + std::to_string(index));
     }
-    void setIdPosition(int position) override {
-        // The scroll bar keeps its position within 1 to 999.
-        idPosition = position < 1 ? 1 : (position > 999 ? 999 : position);
-        record("id " + std::to_string(position));
+    void controller(ControllerField field, const QString &text) override {
+        switch (field) {
+        case ControllerField::Serial:
+            serial = text;
+            record("serial " + text.toStdString());
+            break;
+        case ControllerField::Version:
+            version = text;
+            record("version " + text.toStdString());
+            break;
+        case ControllerField::Clock:
+            controllerDate = text;
+            record("date " + text.toStdString());
+            break;
+        }
     }
-    void SaveScanSettings() override {
-        ++saveScanSettingsCount;
-        std::string line = "save";
-        if (session_)
-            line += " " + std::to_string(session_->settings.ScanCommNo) + " " +
-                    session_->settings.ScanBaudRate.toStdString() + " " +
-                    std::to_string(session_->settings.ScanBaudRateNo);
-        record(line);
+    void reply(const QByteArray &frame) override {
+        replyText = frame;
+        record("reply " + frame.toStdString());
     }
-
-    int selectedBaudRate() const override { return baudRateIndex; }
-    int selectedCardMode() const override { return cardModeIndex; }
-    int selectedCardType() const override { return cardTypeIndex; }
-    int selectedAlarm() const override { return alarmIndex; }
-    QString idCaption() const override { return QString::asprintf("%03d", idPosition); }
-    QString cardIdText() const override { return cardId; }
-    QString commandText() const override { return command; }
-    void setReplyText(const QByteArray &text) override {
-        reply = text;
-        record("reply " + text.toStdString());
+    void testRunning(LoopingTest test, bool running) override {
+        const bool automatic = test == LoopingTest::Auto;
+        testButtonEnabled[automatic ? 1 : 0] = !running;
+        record(std::string("test ") + (automatic ? "auto" : "dido") + (running ? " on" : " off"));
     }
-
-    bool outputTicked(int output) const override {
-        return output >= 1 && output <= 3 && outputs[static_cast<std::size_t>(output - 1)];
-    }
-    void untickOutput(int output) override {
-        if (output >= 1 && output <= 3)
-            outputs[static_cast<std::size_t>(output - 1)] = false;
-        record("untick " + std::to_string(output));
-    }
-    void setInputLamp(int lampNo, bool on) override {
+    void inputLamp(int lampNo, bool on) override {
         if (lampNo >= 1 && lampNo <= 6)
             inputLamps[static_cast<std::size_t>(lampNo - 1)] = on;
         record("input " + std::to_string(lampNo) + (on ? " on" : " off"));
     }
-    QString buttonCaption(TestButton button) const override {
-        return captions[static_cast<std::size_t>(button)];
+
+    bool outputOn(int output) const override {
+        return output >= 1 && output <= 3 && outputs[static_cast<std::size_t>(output - 1)];
     }
-    void setButtonCaption(TestButton button, const QString &caption) override {
-        captions[static_cast<std::size_t>(button)] = caption;
-        record("caption " + std::to_string(static_cast<int>(button)) + " " + caption.toStdString());
+    void switchOff(int output) override {
+        if (output >= 1 && output <= 3)
+            outputs[static_cast<std::size_t>(output - 1)] = false;
+        record("untick " + std::to_string(output));
     }
-    void setControlEnabled(Control control, bool on) override {
-        enabled[static_cast<std::size_t>(control)] = on;
-        record((on ? "enable " : "disable ") + std::to_string(static_cast<int>(control)));
-    }
+
+    // The scan's progress, one "port mode probe/probes" line a probe.
+    const std::vector<std::string> &probes() const { return probes_; }
 
 private:
     const Session *session_;
+    std::vector<std::string> probes_;
+};
+
+// A store that saves nothing and records each save of the scan into the view's event list as
+// "save <port> <mode text> <mode index>".
+class RecordingStore : public SettingsStore {
+public:
+    explicit RecordingStore(RecordingView &view) : SettingsStore(QString()), view_(view) {}
+    void SaveScanSettings(const ScanSettings &settings) const override {
+        ++saves;
+        view_.record("save " + std::to_string(settings.ScanCommNo) + " " +
+                     settings.ScanBaudRate.toStdString() + " " +
+                     std::to_string(settings.ScanBaudRateNo));
+    }
+    void SaveCardID(const ScanSettings &) const override {}
+    void SaveLanguage(const ScanSettings &) const override {}
+    mutable int saves = 0;
+
+private:
+    RecordingView &view_;
+};
+
+// Runs the operations the way the window does: the view's selections and texts are the inputs.
+class ViewOperations {
+public:
+    ViewOperations(ControllerOperations &operations, RecordingView &view)
+        : operations_(operations), view_(view) {}
+
+    Outcome scan() {
+        ScanInput input;
+        input.lockTicked = view_.chkLock;
+        return operations_.scan(input);
+    }
+    Outcome setDateTime() { return operations_.setDateTime(); }
+    Outcome alarmTest() { return operations_.alarmTest(view_.alarmIndex); }
+    Outcome addCard() { return operations_.addCard(view_.cardId); }
+    Outcome setBaudRate() { return operations_.setBaudRate(view_.baudRateIndex); }
+    Outcome setId() { return operations_.setId(QString::asprintf("%03d", view_.idPosition)); }
+    Outcome setMode() { return operations_.setMode(view_.cardModeIndex); }
+    Outcome setCardType() { return operations_.setCardType(view_.cardTypeIndex); }
+    Outcome factoryDefault() { return operations_.factoryDefault(); }
+    Outcome testCommand() { return operations_.testCommand(view_.command); }
+    Outcome autoTest() { return operations_.autoTest(view_.cardId, view_); }
+    Outcome didoTest() { return operations_.didoTest(view_); }
+
+private:
+    ControllerOperations &operations_;
+    RecordingView &view_;
 };
 
 // A Platform that forwards every call to another one and records into the view's event list
@@ -180,8 +222,7 @@ public:
                                            PortOpenFailure &failure) override {
         auto port = inner_.openSerial(portNumber, line, failure);
         view_.record("open " + std::to_string(portNumber) + " " +
-                     (line ? LineModeText(*line) : std::string()) +
-                     (port ? " ok" : " failed"));
+                     (line ? LineModeText(*line) : std::string()) + (port ? " ok" : " failed"));
         if (!port)
             return nullptr;
         return std::make_unique<Port>(std::move(port), view_);

@@ -43,7 +43,7 @@ protected:
 
 TEST_F(ScanTest, FindsTheControllerAndShowsItsDetails) {
     virtualPlatform.attach(1, controller);
-    operations.scan();
+    const Outcome outcome = operations.scan();
 
     const Strings expected = {"cursor busy",
                               "busy on",
@@ -83,6 +83,16 @@ TEST_F(ScanTest, FindsTheControllerAndShowsItsDetails) {
     EXPECT_EQ(session.ControllerID, "001");
     EXPECT_EQ(session.ControllerSerial, "12345678");
     EXPECT_EQ(session.settings.ScanCommNo, 1);
+
+    EXPECT_EQ(outcome.kind, OutcomeKind::Ok);
+    EXPECT_EQ(outcome.port, 1);
+    EXPECT_EQ(outcome.lineMode, "19200,e,8,1");
+    EXPECT_EQ(outcome.controller.address, "001");
+    EXPECT_EQ(outcome.controller.serial, "12345678");
+    EXPECT_EQ(outcome.controller.version, "03.22-01");
+    EXPECT_EQ(outcome.controller.clock.substr(0, 12), "200503011405");
+    EXPECT_EQ(outcome.controller.cardWidth, "32");
+    EXPECT_EQ(view.probes(), Strings{"1 5 1/2"});
 }
 
 TEST_F(ScanTest, PendingMessagesAreHandledBeforeBusyModeAndAfterTheStartTexts) {
@@ -121,7 +131,7 @@ TEST_F(ScanTest, SweepTriesEveryModeOfEachPortUntilTheController) {
     EXPECT_EQ(session.settings.ScanBaudRate, "9600,e,8,1");
     EXPECT_EQ(session.settings.ScanBaudRateNo, 3);
     EXPECT_EQ(view.baudRateIndex, 3);
-    EXPECT_EQ(view.status, "Get Controller Info Ok. (COM : #3)");
+    EXPECT_EQ(view.statusText, "Get Controller Info Ok. (COM : #3)");
 }
 
 TEST_F(ScanTest, LockedSweepTriesOnlyTheStoredModeOnEachPort) {
@@ -257,11 +267,11 @@ TEST_P(DetailsTest, JudgesVersionClockAndWidth) {
     Strings commands = sent();
     commands.erase(commands.begin());
     EXPECT_EQ(commands, GetParam().commands);
-    EXPECT_EQ(view.status, GetParam().status);
+    EXPECT_EQ(view.statusText, GetParam().status);
     EXPECT_EQ(view.version, GetParam().version);
     EXPECT_EQ(view.cardModeIndex, GetParam().cardMode);
     EXPECT_EQ(session.ControllerFound, GetParam().found);
-    EXPECT_EQ(view.lamp, GetParam().found ? LampColour::Yellow : LampColour::Red);
+    EXPECT_EQ(view.lampColour, GetParam().found ? LampColour::Yellow : LampColour::Red);
     EXPECT_EQ(view.eventsStartingWith("beep"),
               Strings{GetParam().found ? "beep 1000 300" : "beep 300 300"});
     // Whatever the details gave, the probe's findings stand.
@@ -321,7 +331,7 @@ TEST_F(ScanTest, AfterInfoErrorTheNextScanTriesTheFoundPortFirst) {
     virtualPlatform.attach(4, scripted);
     view.chkLock = false;
     operations.scan();
-    EXPECT_EQ(view.status, "Get Controller Info Error. (COM : #4)");
+    EXPECT_EQ(view.statusText, "Get Controller Info Error. (COM : #4)");
     EXPECT_EQ(session.settings.ScanCommNo, 4);
 
     view.events.clear();
@@ -395,7 +405,7 @@ TEST_F(ScanTest, NothingFoundKeepsTheSettingsAndShowsTheEmptyFields) {
     EXPECT_EQ(session.settings.ScanCommNo, 9);
     EXPECT_EQ(session.settings.ScanBaudRate, "57600,e,8,1");
     EXPECT_EQ(session.settings.ScanBaudRateNo, 9);
-    EXPECT_EQ(view.saveScanSettingsCount, 0);
+    EXPECT_EQ(store.saves, 0);
     EXPECT_EQ(view.serial, "S/N : ________");
     EXPECT_EQ(view.version, "VER : __.__-__");
 }

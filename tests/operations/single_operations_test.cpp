@@ -14,7 +14,7 @@ namespace vr::test {
 namespace {
 
 using Strings = std::vector<std::string>;
-using Operation = void (ControllerOperations::*)();
+using Operation = Outcome (ViewOperations::*)();
 
 struct OperationCase {
     const char *name;
@@ -29,35 +29,34 @@ struct OperationCase {
 };
 
 const OperationCase kOperations[] = {
-    {"SetDateTime", &ControllerOperations::setDateTime, [](RecordingView &) {}, "Set Date Time",
+    {"SetDateTime", &ViewOperations::setDateTime, [](RecordingView &) {}, "Set Date Time",
      "Set Date Time Ok", "Set Date Time Error", "001AA20050312143005", 1, 100},
-    {"AlarmTest", &ControllerOperations::alarmTest, [](RecordingView &v) { v.alarmIndex = 3; },
+    {"AlarmTest", &ViewOperations::alarmTest, [](RecordingView &v) { v.alarmIndex = 3; },
      "Alarm Test", "Alarm Test Ok", "Alarm Test Error", "001JF3", 2, 100},
-    {"AlarmOff", &ControllerOperations::alarmTest, [](RecordingView &v) { v.alarmIndex = 0; },
+    {"AlarmOff", &ViewOperations::alarmTest, [](RecordingView &v) { v.alarmIndex = 0; },
      "Alarm Test", "Alarm Test Ok", "Alarm Test Error", "001JF0", 2, 100},
-    {"AddCard", &ControllerOperations::addCard, [](RecordingView &v) { v.cardId = "0012345678"; },
+    {"AddCard", &ViewOperations::addCard, [](RecordingView &v) { v.cardId = "0012345678"; },
      "Add Card = 0012345678", "Add Card Ok", "Add Card Error", "001HA00010012345678100001", 2, 100},
-    {"AddCardEmpty", &ControllerOperations::addCard, [](RecordingView &v) { v.cardId = ""; },
+    {"AddCardEmpty", &ViewOperations::addCard, [](RecordingView &v) { v.cardId = ""; },
      "Add Card = ", "Add Card Ok", "Add Card Error", "001HA0001100001", 2, 100},
-    {"AddCardLetters", &ControllerOperations::addCard, [](RecordingView &v) { v.cardId = "12ab"; },
+    {"AddCardLetters", &ViewOperations::addCard, [](RecordingView &v) { v.cardId = "12ab"; },
      "Add Card = 12ab", "Add Card Ok", "Add Card Error", "001HA000112ab100001", 2, 100},
-    {"SetBaudRateSameMode", &ControllerOperations::setBaudRate,
+    {"SetBaudRateSameMode", &ViewOperations::setBaudRate,
      [](RecordingView &v) { v.baudRateIndex = 5; }, "Set BaudRate = 19200,e,8,1", "Set BaudRate Ok",
      "Set BaudRate Error", "001AE5", 2, 200},
-    {"SetId", &ControllerOperations::setId, [](RecordingView &v) { v.idPosition = 5; },
-     "Set ID = 005", "Set ID Ok.", "Set ID Error!", "001AD12345678005", 2, 100},
-    {"SetIdSame", &ControllerOperations::setId, [](RecordingView &v) { v.idPosition = 1; },
+    {"SetId", &ViewOperations::setId, [](RecordingView &v) { v.idPosition = 5; }, "Set ID = 005",
+     "Set ID Ok.", "Set ID Error!", "001AD12345678005", 2, 100},
+    {"SetIdSame", &ViewOperations::setId, [](RecordingView &v) { v.idPosition = 1; },
      "Set ID = 001", "Set ID Ok.", "Set ID Error!", "001AD12345678001", 2, 100},
-    {"SetMode40", &ControllerOperations::setMode, [](RecordingView &v) { v.cardModeIndex = 2; },
+    {"SetMode40", &ViewOperations::setMode, [](RecordingView &v) { v.cardModeIndex = 2; },
      "Set Mode", "Set Mode Ok.", "Set Mode Error!", "001AF40", 2, 100},
-    {"SetMode24", &ControllerOperations::setMode, [](RecordingView &v) { v.cardModeIndex = 0; },
+    {"SetMode24", &ViewOperations::setMode, [](RecordingView &v) { v.cardModeIndex = 0; },
      "Set Mode", "Set Mode Ok.", "Set Mode Error!", "001AF24", 2, 100},
-    {"SetCardType", &ControllerOperations::setCardType,
-     [](RecordingView &v) { v.cardTypeIndex = 1; }, "Set Card Type", "Set Card Type Ok.",
-     "Set Card Type Error!", "001CJ1", 2, 100},
-    {"FactoryDefault", &ControllerOperations::factoryDefault, [](RecordingView &) {},
+    {"SetCardType", &ViewOperations::setCardType, [](RecordingView &v) { v.cardTypeIndex = 1; },
+     "Set Card Type", "Set Card Type Ok.", "Set Card Type Error!", "001CJ1", 2, 100},
+    {"FactoryDefault", &ViewOperations::factoryDefault, [](RecordingView &) {},
      "Set Factory Default", "Set Factory Default Ok", "Set Factory Default Error", "001AI", 2, 100},
-    {"TestCommand", &ControllerOperations::testCommand, [](RecordingView &v) { v.command = "AB"; },
+    {"TestCommand", &ViewOperations::testCommand, [](RecordingView &v) { v.command = "AB"; },
      "Test Command", "Test Command Ok.", "Test Command Error!", "001AB", 2, 100},
 };
 
@@ -88,7 +87,7 @@ TEST_P(EachOperationTest, SendsItsCommandBehindAProbeAndSucceeds) {
               (Strings{pause, "send 001AS", "sleep 100", std::string("send ") + c.command}));
     EXPECT_EQ(view.eventsStartingWith("status"),
               (Strings{std::string("status ") + c.title, std::string("status ") + c.okMessage}));
-    EXPECT_EQ(view.lamp, LampColour::Yellow);
+    EXPECT_EQ(view.lampColour, LampColour::Yellow);
     EXPECT_EQ(view.eventsStartingWith("beep"), Strings{"beep 1000 300"});
     EXPECT_EQ(controller.model().heard().back(), c.command);
 }
@@ -109,8 +108,8 @@ TEST_P(EachOperationTest, WithoutAnAnswerMakesItsAttemptsAndFails) {
         expected.push_back("send 001AS");
     }
     EXPECT_EQ(exchange(), expected);
-    EXPECT_EQ(view.status, c.errorMessage);
-    EXPECT_EQ(view.lamp, LampColour::Red);
+    EXPECT_EQ(view.statusText, c.errorMessage);
+    EXPECT_EQ(view.lampColour, LampColour::Red);
     EXPECT_EQ(view.eventsStartingWith("beep"), Strings{"beep 300 300"});
 }
 
@@ -129,13 +128,13 @@ TEST_F(SingleOperationTest, MissedProbeEndsSetDateTimeButNotAlarmTest) {
     controller.model().addFault(sim::Fault{sim::Fault::Kind::Drop, 1});
     operations.setDateTime();
     EXPECT_EQ(sent(), Strings{"001AS"});
-    EXPECT_EQ(view.status, "Set Date Time Error");
+    EXPECT_EQ(view.statusText, "Set Date Time Error");
 
     view.events.clear();
     controller.model().addFault(sim::Fault{sim::Fault::Kind::Drop, 1});
     operations.alarmTest();
     EXPECT_EQ(sent(), (Strings{"001AS", "001AS", "001JF0"}));
-    EXPECT_EQ(view.status, "Alarm Test Ok");
+    EXPECT_EQ(view.statusText, "Alarm Test Ok");
 }
 
 // A missed command reply: the second attempt starts again with its own pause and probe.
@@ -150,7 +149,7 @@ TEST_F(SingleOperationTest, MissedCommandReplyIsRetriedWithANewProbe) {
     view.cardId = "42";
     operations.addCard();
     EXPECT_EQ(sent(), (Strings{"001AS", "001HA000142100001", "001AS", "001HA000142100001"}));
-    EXPECT_EQ(view.status, "Add Card Ok");
+    EXPECT_EQ(view.statusText, "Add Card Ok");
     EXPECT_EQ(controller.model().state().cards, Strings{"42"});
 }
 
@@ -160,7 +159,7 @@ TEST_P(ProbeLengthTest, ProbeReplyOfAnotherLengthKeepsTheCommandBack) {
     controller.model().addFault(sim::Fault{sim::Fault::Kind::ProbeLength, GetParam()});
     operations.factoryDefault();
     EXPECT_EQ(sent(), (Strings{"001AS", "001AS"}));
-    EXPECT_EQ(view.status, "Set Factory Default Error");
+    EXPECT_EQ(view.statusText, "Set Factory Default Error");
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, ProbeLengthTest, ::testing::Values(19, 21));
@@ -176,15 +175,15 @@ TEST_F(SingleOperationTest, SetDateTimeReadsThePcClockWhenTheBodyIsBuilt) {
 TEST_F(SingleOperationTest, SetBaudRateMovesLaterOperationsToTheNewModeWithoutStoringIt) {
     view.baudRateIndex = 3; // "9600,e,8,1"
     operations.setBaudRate();
-    EXPECT_EQ(view.status, "Set BaudRate Ok");
+    EXPECT_EQ(view.statusText, "Set BaudRate Ok");
     EXPECT_EQ(session.settings.ScanBaudRateNo, 3);
     EXPECT_EQ(session.settings.ScanBaudRate, "9600,e,8,1");
-    EXPECT_EQ(view.saveScanSettingsCount, 0);
+    EXPECT_EQ(store.saves, 0);
 
     view.events.clear();
     operations.setDateTime();
     EXPECT_EQ(view.eventsStartingWith("open"), Strings{"open 3 9600,e,8,1 ok"});
-    EXPECT_EQ(view.status, "Set Date Time Ok");
+    EXPECT_EQ(view.statusText, "Set Date Time Ok");
 }
 
 TEST_F(SingleOperationTest, SetBaudRateRetriesInTheOldModeAndKeepsItOnFailure) {
@@ -205,7 +204,7 @@ TEST_F(SingleOperationTest, SetBaudRateRetriesInTheOldModeAndKeepsItOnFailure) {
     virtualPlatform.attach(3, silent);
     view.baudRateIndex = 0;
     operations.setBaudRate();
-    EXPECT_EQ(view.status, "Set BaudRate Error");
+    EXPECT_EQ(view.statusText, "Set BaudRate Error");
     EXPECT_EQ(session.settings.ScanBaudRateNo, 11);
     EXPECT_EQ(session.settings.ScanBaudRate, "115200,e,8,1");
 }
@@ -225,14 +224,14 @@ TEST_F(SingleOperationTest, SetBaudRateWithoutASelectionDeclinesWithoutSending) 
 TEST_F(SingleOperationTest, AfterSetIdTheNextOperationStillAddressesTheOldId) {
     view.idPosition = 7;
     operations.setId();
-    EXPECT_EQ(view.status, "Set ID Ok.");
+    EXPECT_EQ(view.statusText, "Set ID Ok.");
     EXPECT_EQ(controller.model().state().address, "007");
     EXPECT_EQ(session.ControllerID, "001");
 
     view.events.clear();
     operations.setMode();
     EXPECT_EQ(sent(), (Strings{"001AS", "001AS"}));
-    EXPECT_EQ(view.status, "Set Mode Error!");
+    EXPECT_EQ(view.statusText, "Set Mode Error!");
 }
 
 TEST_F(SingleOperationTest, SetIdTakesTheSerialNumberFromThisAttemptsProbe) {
@@ -244,7 +243,7 @@ TEST_F(SingleOperationTest, SetIdTakesTheSerialNumberFromThisAttemptsProbe) {
     view.idPosition = 12;
     operations.setId();
     EXPECT_EQ(sent(), (Strings{"001AS", "001AD87654321012"}));
-    EXPECT_EQ(view.status, "Set ID Ok.");
+    EXPECT_EQ(view.statusText, "Set ID Ok.");
 }
 
 TEST_F(SingleOperationTest, SetIdAndFactoryDefaultChangeNothingInTheProgram) {
@@ -266,11 +265,11 @@ TEST_F(SingleOperationTest, SetIdAndFactoryDefaultChangeNothingInTheProgram) {
 TEST_F(SingleOperationTest, TestCommandShowsTheAcceptedReplyUnchanged) {
     view.command = "AB";
     operations.testCommand();
-    EXPECT_EQ(view.status, "Test Command Ok.");
-    EXPECT_EQ(view.reply.toStdString(), link.LastReply());
-    EXPECT_EQ(view.reply.front(), '\x03');
-    EXPECT_EQ(view.reply.back(), '\r');
-    EXPECT_EQ(view.reply.size(), 12 + 14);
+    EXPECT_EQ(view.statusText, "Test Command Ok.");
+    EXPECT_EQ(view.replyText.toStdString(), link.LastReply());
+    EXPECT_EQ(view.replyText.front(), '\x03');
+    EXPECT_EQ(view.replyText.back(), '\r');
+    EXPECT_EQ(view.replyText.size(), 12 + 14);
     // Emptied first, then the command's reply: the probe's reply is never shown.
     EXPECT_EQ(view.eventsStartingWith("reply").size(), 2u);
     EXPECT_EQ(view.eventsStartingWith("reply").front(), "reply ");
@@ -290,16 +289,17 @@ TEST_F(SingleOperationTest, TestCommandSendsTheTextExactlyAsTyped) {
 
 // The frame carries a body's length in 8 bits: a longer body would go out cut and with the CRC
 // of something else, so it is not sent at all.
-TEST_F(SingleOperationTest, TestCommandLongerThanAFrameCarriesIsNotSent) {
+TEST_F(SingleOperationTest, TestCommandLongerThanAFrameCarriesIsRefusedBeforeThePortOpens) {
     view.command = QString(252, 'A'); // 255 bytes behind the address: the longest body
-    operations.testCommand();
+    EXPECT_NE(operations.testCommand().kind, OutcomeKind::InputRefused);
     EXPECT_EQ(sent()[1].size(), 255u);
 
     view.events.clear();
     view.command = QString(253, 'A');
-    operations.testCommand();
-    EXPECT_EQ(sent(), Strings{"001AS"});
-    EXPECT_EQ(view.status, "Test Command Error!");
+    EXPECT_EQ(operations.testCommand().kind, OutcomeKind::InputRefused);
+    EXPECT_TRUE(sent().empty());
+    EXPECT_TRUE(view.eventsStartingWith("open").empty());
+    EXPECT_EQ(view.statusText, "Test Command Error!");
 }
 
 TEST_F(SingleOperationTest, TestCommandShowsAReplyLongerThanThirtyCharactersWhole) {
@@ -310,7 +310,7 @@ TEST_F(SingleOperationTest, TestCommandShowsAReplyLongerThanThirtyCharactersWhol
                                    "12345678"));
     scripted.answerNext(longReply);
     operations.testCommand();
-    EXPECT_EQ(view.reply.toStdString(), longReply);
+    EXPECT_EQ(view.replyText.toStdString(), longReply);
 }
 
 TEST_F(SingleOperationTest, TestCommandNeverShowsAReplyWithAWrongCrc) {
@@ -324,12 +324,12 @@ TEST_F(SingleOperationTest, TestCommandNeverShowsAReplyWithAWrongCrc) {
                                        "12345678"));
         scripted.answerNext(badCrc);
     }
-    view.reply = "from the press before";
+    view.replyText = "from the press before";
     operations.testCommand();
     EXPECT_EQ(sent(), (Strings{"001AS", "001AB", "001AS", "001AB"}));
-    EXPECT_TRUE(view.reply.isEmpty());
+    EXPECT_TRUE(view.replyText.isEmpty());
     EXPECT_EQ(view.eventsStartingWith("reply"), Strings{"reply "});
-    EXPECT_EQ(view.status, "Test Command Error!");
+    EXPECT_EQ(view.statusText, "Test Command Error!");
 }
 
 // Text with no code in the current language's code page is not sent at all: the operation
@@ -345,7 +345,7 @@ TEST_F(SingleOperationTest, TextThatCannotBeEncodedIsNotSent) {
     session.settings.LanguageNo = vr::ChineseGB;
     operations.testCommand();
     EXPECT_EQ(controller.opens(), 0);
-    EXPECT_EQ(view.lamp, LampColour::Red);
+    EXPECT_EQ(view.lampColour, LampColour::Red);
 }
 
 TEST_F(SingleOperationTest, ChineseTextGoesInTheCodePageOfTheLanguage) {

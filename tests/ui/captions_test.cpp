@@ -148,10 +148,10 @@ TEST_P(LanguageSwitch, RewritesCaptionsStoresTheChoiceAndKeepsEverythingElse) {
         s.SaveLanguage(settings);
     });
     // State that a switch must leave alone; the status line and the panels it rewrites.
-    w.setLamp(LampColour::Yellow);
-    w.setStatusText("Set Date Time Ok");
-    w.setSerialText("S/N : 12345678");
-    w.setVersionText("VER : 03.22-01");
+    w.lamp(LampColour::Yellow);
+    w.status("Set Date Time Ok");
+    w.controller(ControllerField::Serial, "S/N : 12345678");
+    w.controller(ControllerField::Version, "VER : 03.22-01");
     w.session().ControllerFound = true;
     QTest::keyClicks(w.edCardID, "7");
     const QString card = w.edCardID->text();

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "i18n/message_catalogue.h"
@@ -38,7 +40,7 @@ TEST_F(FeedbackTest, BlinkPhaseContinuesAcrossBusyPeriods) {
     EXPECT_FALSE(w.isLocked());
     // Switching off leaves the lamp as the last blink painted it.
     EXPECT_EQ(w.shComm->brushColour(), kRed);
-    w.setLamp(LampColour::Yellow); // the caller's final colour
+    w.lamp(LampColour::Yellow); // the caller's final colour
 
     w.BusyMode(true);
     tick();
@@ -49,7 +51,7 @@ TEST_F(FeedbackTest, BlinkPhaseContinuesAcrossBusyPeriods) {
 
 TEST_F(FeedbackTest, BusyModeOffWhileRedStaysRedUntilTheCallerPaints) {
     auto &w = open();
-    w.setLamp(LampColour::Yellow);
+    w.lamp(LampColour::Yellow);
     w.BusyMode(true);
     w.tmrBusyTimer(); // first tick of the run: red
     w.BusyMode(false);
@@ -71,9 +73,8 @@ class IdPanel : public WindowTest, public ::testing::WithParamInterface<IdCase> 
 TEST_P(IdPanel, ShowsThePositionAsThreeDigitsWithinTheLimits) {
     auto &w = open();
     w.sbID->setValue(500); // so that every row is a change
-    w.setIdPosition(GetParam().position);
+    w.address(GetParam().position);
     EXPECT_EQ(w.pnID->text(), GetParam().caption);
-    EXPECT_EQ(w.idCaption(), GetParam().caption);
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, IdPanel,
@@ -164,9 +165,9 @@ INSTANTIATE_TEST_SUITE_P(Window, CardNumberStore,
                                                         "00000000"},
                                            CardSaveCase{"FillingTheReplyField",
                                                         [](ui::TfrmModule &w) {
-                                                            w.setReplyText("\x03"
-                                                                           "001OK\x04"
-                                                                           "ABCD\r");
+                                                            w.reply("\x03"
+                                                                    "001OK\x04"
+                                                                    "ABCD\r");
                                                         },
                                                         "00000000"}),
                          [](const ::testing::TestParamInfo<CardSaveCase> &param) {
@@ -179,11 +180,11 @@ TEST_F(FeedbackTest, ReplyFieldShowsControlBytesAndKeepsTheRawReply) {
                            "001OK\x00Z\x04"
                            "5A3F\r",
                            14);
-    w.setReplyText(reply);
+    w.reply(reply);
     EXPECT_EQ(w.edRecCommand->text(), "<ETX>001OK<NUL>Z<EOT>5A3F<CR>");
     EXPECT_EQ(w.replyBytes(), reply);
     EXPECT_EQ(w.edRecCommand->cursorPosition(), 0);
-    w.setReplyText({});
+    w.reply({});
     EXPECT_TRUE(w.edRecCommand->text().isEmpty());
 }
 
@@ -196,55 +197,123 @@ TEST(ReplyText, NamesEveryControlByteAndPassesTheRest) {
 
 TEST_F(FeedbackTest, LampsTakeTheExactColours) {
     auto &w = open();
-    w.setLamp(LampColour::Yellow);
+    w.lamp(LampColour::Yellow);
     EXPECT_EQ(w.shComm->brushColour(), kYellow);
-    w.setLamp(LampColour::Red);
+    w.lamp(LampColour::Red);
     EXPECT_EQ(w.shComm->brushColour(), kRed);
-    w.setInputLamp(5, true);
+    w.inputLamp(5, true);
     EXPECT_EQ(w.shDI5->brushColour(), kYellow);
-    w.setInputLamp(5, false);
+    w.inputLamp(5, false);
     EXPECT_EQ(w.shDI5->brushColour(), kWhite);
-    w.setInputLamp(0, true);
-    w.setInputLamp(7, true);
+    w.inputLamp(0, true);
+    w.inputLamp(7, true);
     for (auto *lamp : {w.shDI1, w.shDI2, w.shDI3, w.shDI4, w.shDI5, w.shDI6})
         EXPECT_EQ(lamp->brushColour(), kWhite);
 }
 
-TEST_F(FeedbackTest, LoopingTestControlsMapToTheirWidgets) {
-    auto &w = open();
-    const std::vector<std::pair<Control, QWidget *>> controls = {
-        {Control::btnExit, w.btnExit},         {Control::btnDIDO, w.btnDIDO},
-        {Control::btnProcess, w.btnProcess},   {Control::btnScan, w.btnScan},
-        {Control::btnFactory, w.btnFactory},   {Control::btnSetDate, w.btnSetDate},
-        {Control::btnAlarm, w.btnAlarm},       {Control::btnSetCard, w.btnSetCard},
-        {Control::btnCardType, w.btnCardType}, {Control::gbDefault, w.gbDefault},
-        {Control::btnEng, w.btnEng},           {Control::btnGB, w.btnGB},
-        {Control::btnBIG5, w.btnBIG5}};
-    for (const auto &[control, widget] : controls) {
-        SCOPED_TRACE(widget->objectName().toStdString());
-        w.setControlEnabled(control, false);
-        EXPECT_FALSE(widget->isEnabled());
-        w.setControlEnabled(control, true);
-        EXPECT_TRUE(widget->isEnabled());
+// The window's share of a looping test: its button reads Cancel and its list of controls is
+// disabled in its order while the test runs; at the end the list comes back in its own order
+// and the button gets its caption back. The order is watched through the widgets' enabled-change
+// events; btnFactory lies inside gbDefault, whose change carries it, so it is checked by its own
+// explicit state instead.
+class EnabledOrder : public QObject {
+public:
+    std::vector<std::string> changes;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            const auto *widget = static_cast<QWidget *>(watched);
+            changes.push_back((widget->isEnabled() ? "enable " : "disable ") +
+                              widget->objectName().toStdString());
+        }
+        return false;
     }
-    w.setButtonCaption(TestButton::btnDIDO, "Cancel");
-    EXPECT_EQ(w.btnDIDO->text(), "Cancel");
-    EXPECT_EQ(w.buttonCaption(TestButton::btnDIDO), "Cancel");
-    EXPECT_EQ(w.buttonCaption(TestButton::btnProcess), "Auto Test");
+};
+
+struct HoldCase {
+    const char *name;
+    LoopingTest test;
+    std::vector<std::string> disabled;
+    std::vector<std::string> enabled;
+};
+
+class TestHolding : public WindowTest, public ::testing::WithParamInterface<HoldCase> {};
+
+TEST_P(TestHolding, DisablesItsListInOrderAndGivesItBackInItsOwn) {
+    auto &w = open();
+    const HoldCase &c = GetParam();
+    QPushButton *button = c.test == LoopingTest::Auto ? w.btnProcess : w.btnDIDO;
+    const QString caption = button->text();
+    EnabledOrder order;
+    for (QWidget *widget : w.findChildren<QWidget *>())
+        widget->installEventFilter(&order);
+
+    w.testRunning(c.test, true);
+    EXPECT_TRUE(w.btnFactory->testAttribute(Qt::WA_ForceDisabled));
+    EXPECT_EQ(button->text(), "Cancel");
+    EXPECT_TRUE(button->isEnabled());
+    const std::vector<QWidget *> stayLive = {w.btnBaudRate, w.btnID,    w.btnMode,
+                                             w.cmbAlarm,    w.edCardID, w.chkDO1};
+    for (QWidget *live : stayLive)
+        EXPECT_TRUE(live->isEnabled()) << live->objectName().toStdString();
+    // Children of a disabled group box report their own change too; only the list counts.
+    std::vector<std::string> expected;
+    for (const auto &name : c.disabled)
+        expected.push_back("disable " + name);
+    std::vector<std::string> seen;
+    for (const auto &change : order.changes)
+        if (std::find(c.disabled.begin(), c.disabled.end(), change.substr(8)) != c.disabled.end())
+            seen.push_back(change);
+    EXPECT_EQ(seen, expected);
+
+    order.changes.clear();
+    w.testRunning(c.test, false);
+    expected.clear();
+    for (const auto &name : c.enabled)
+        expected.push_back("enable " + name);
+    seen.clear();
+    for (const auto &change : order.changes)
+        if (std::find(c.enabled.begin(), c.enabled.end(), change.substr(7)) != c.enabled.end())
+            seen.push_back(change);
+    EXPECT_EQ(seen, expected);
+    EXPECT_FALSE(w.btnFactory->testAttribute(Qt::WA_ForceDisabled));
+    EXPECT_EQ(button->text(), caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, TestHolding,
+    ::testing::Values(
+        HoldCase{"AutoTest",
+                 LoopingTest::Auto,
+                 {"btnExit", "btnDIDO", "btnScan", "btnSetDate", "btnAlarm", "btnSetCard",
+                  "btnCardType", "gbDefault", "btnEng", "btnGB", "btnBIG5"},
+                 {"btnExit", "btnScan", "btnSetDate", "btnAlarm", "btnSetCard", "btnCardType",
+                  "gbDefault", "btnEng", "btnGB", "btnBIG5", "btnDIDO"}},
+        HoldCase{"DidoTest",
+                 LoopingTest::Dido,
+                 {"btnProcess", "btnExit", "btnScan", "btnSetDate", "btnAlarm", "btnSetCard",
+                  "btnCardType", "gbDefault", "btnEng", "btnGB", "btnBIG5"},
+                 {"btnExit", "btnScan", "btnSetDate", "btnAlarm", "btnSetCard", "btnCardType",
+                  "gbDefault", "btnEng", "btnGB", "btnBIG5", "btnProcess"}}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST_F(FeedbackTest, OutputBoxesAreTheDidoTestsSwitches) {
+    auto &w = open();
     w.chkDO2->setChecked(true);
-    EXPECT_TRUE(w.outputTicked(2));
-    EXPECT_FALSE(w.outputTicked(1));
-    w.untickOutput(2);
+    EXPECT_TRUE(w.outputOn(2));
+    EXPECT_FALSE(w.outputOn(1));
+    w.switchOff(2);
     EXPECT_FALSE(w.chkDO2->isChecked());
 }
 
 TEST_F(FeedbackTest, BusyCursorIsOneOverrideThatIsGoneAfterwards) {
     auto &w = open();
-    w.setBusyCursor(true);
-    w.setBusyCursor(true);
+    w.busyCursor(true);
+    w.busyCursor(true);
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    w.setBusyCursor(false);
+    w.busyCursor(false);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -292,7 +361,7 @@ TEST_F(LockTest, LockedWindowSwallowsClicksKeysAndWheelWithoutGreyingOut) {
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 
-    w.lockWindow(true);
+    w.lockInput(true);
     const Reach locked = tryEverything();
     EXPECT_EQ(locked.languageClicks, 0);
     EXPECT_FALSE(locked.typed);
@@ -301,7 +370,7 @@ TEST_F(LockTest, LockedWindowSwallowsClicksKeysAndWheelWithoutGreyingOut) {
     EXPECT_EQ(w.session().settings.LanguageNo, 0);
     expectNothingDisabled();
 
-    w.lockWindow(false);
+    w.lockInput(false);
     const Reach unlocked = tryEverything();
     EXPECT_EQ(unlocked.languageClicks, 1);
     EXPECT_TRUE(unlocked.typed);
@@ -342,9 +411,9 @@ TEST_P(OperationButtons, BeforeAScanEachEndsWithStartScanController) {
     });
     w.pcDefault->setCurrentWidget(std::string(GetParam()) == "btnFactory" ? w.tsDefault
                                                                           : w.tsCommand);
-    w.setReplyText("old reply");
-    w.setLamp(LampColour::Yellow);
-    w.setStatusText("something else");
+    w.reply("old reply");
+    w.lamp(LampColour::Yellow);
+    w.status("something else");
     auto *button = w.findChild<QPushButton *>(GetParam());
     ASSERT_NE(button, nullptr);
 
