@@ -83,6 +83,8 @@ TEST(LinkOverPty, AHungUpLineEndsTheExchangeAndThePortIsGone) {
     const QString portLink = QString::fromStdString(PortMapEntry(kCom));
     EXPECT_TRUE(QFileInfo(portLink).isSymLink());
     EXPECT_NE(QFileInfo(portLink).symLinkTarget(), simulator->slavePath());
+    simulator->stop();
+    EXPECT_FALSE(QFileInfo(portLink).isSymLink());
 }
 
 } // namespace
