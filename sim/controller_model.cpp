@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "link/frame_codec.h"
+#include "sim/digits.h"
 
 namespace vr::sim {
 namespace {
@@ -12,11 +13,6 @@ namespace {
 constexpr std::string_view kStatusOk = "OK";
 constexpr std::string_view kNoise{"\x7F#\xFF~?!\x00*", 8}; // no ETX, EOT or CR
 constexpr std::size_t kMaxBody = 255;
-
-bool allDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-}
 
 int number(std::string_view digits) {
     int value = 0;
@@ -63,7 +59,7 @@ char stateChar(bool on) {
 // --- ClockTime ---------------------------------------------------------------------------------
 
 std::optional<ClockTime> ClockTime::parse(std::string_view digits) {
-    if (digits.size() != 14 || !allDigits(digits))
+    if (digits.size() != 14 || !AllDigits(digits))
         return std::nullopt;
     ClockTime time{number(digits.substr(0, 4)),  number(digits.substr(4, 2)),
                    number(digits.substr(6, 2)),  number(digits.substr(8, 2)),
@@ -122,7 +118,7 @@ std::optional<InputPattern> InputPattern::parse(std::string_view text) {
     if (kind == "walk") {
         pattern.kind = Kind::Walk;
         if (colon != std::string_view::npos) {
-            if (argument.empty() || argument.size() > 9 || !allDigits(argument) ||
+            if (argument.empty() || argument.size() > 9 || !AllDigits(argument) ||
                 number(argument) == 0)
                 return std::nullopt;
             pattern.periodMs = static_cast<std::uint32_t>(number(argument));
@@ -180,7 +176,7 @@ std::optional<Fault> Fault::parse(std::string_view text) {
         if (equals == std::string_view::npos)
             return fault;
         const std::string_view argument = text.substr(equals + 1);
-        if (argument.empty() || argument.size() > 7 || !allDigits(argument))
+        if (argument.empty() || argument.size() > 7 || !AllDigits(argument))
             return std::nullopt;
         fault.argument = number(argument);
         if (fault.argument < info.minArgument || fault.argument > info.maxArgument ||
@@ -201,8 +197,8 @@ std::string_view Fault::name(Kind kind) {
 // --- ControllerModel ---------------------------------------------------------------------------
 
 ControllerModel::ControllerModel(ControllerOptions options)
-    : defaults_(options), state_(options.state), clockSeconds_(options.clockStart.toSeconds()),
-      inputs_(options.inputs), turnaroundMicros_(options.turnaroundMicros) {
+    : state_(options.state), clockSeconds_(options.clockStart.toSeconds()), inputs_(options.inputs),
+      turnaroundMicros_(options.turnaroundMicros) {
 }
 
 void ControllerModel::receive(const std::uint8_t *data, std::size_t count, Micros now) {
@@ -278,7 +274,8 @@ void ControllerModel::onFrame(const std::string &body, Micros now) {
     if (!data)
         return;
     sendReply(*data, code == "AS" && args.empty(), now);
-    // Changes of address and line mode take effect once the reply is out.
+    // The reply carries the old address and is paced in the old mode: a new address answers from
+    // the next request on, a new mode from just after the reply's last byte.
     if (newAddress_)
         state_.address = *newAddress_;
     if (newLineMode_) {
@@ -338,7 +335,7 @@ std::optional<std::string> ControllerModel::execute(std::string_view code, std::
         return "";
     }
     if (code == "AD") {
-        if (args.size() != 11 || args.substr(0, 8) != state_.serial || !allDigits(args.substr(8)))
+        if (args.size() != 11 || args.substr(0, 8) != state_.serial || !AllDigits(args.substr(8)))
             return std::nullopt;
         newAddress_ = std::string(args.substr(8)); // the reply still carries the old address
         return "";
@@ -403,7 +400,7 @@ std::optional<std::string> ControllerModel::execute(std::string_view code, std::
     }
     if (code == "DB") {
         const int index = args.size() == 3 ? inputIndex(args[0]) : -1;
-        if (index < 0 || !allDigits(args.substr(1)))
+        if (index < 0 || !AllDigits(args.substr(1)))
             return std::nullopt;
         state_.inputDebounce[static_cast<std::size_t>(index)] = number(args.substr(1));
         return "";

@@ -119,8 +119,8 @@ public:
     void discardOutput() { output_.clear(); }
 
     // The line mode in force at `now`: an "AE" or "AI" switches it right after the last byte of
-    // its reply is due, so that byte still goes out in the old mode (until
-    // the next request arrives, state().lineModeIndex still shows the mode before the switch).
+    // its reply is due, so that byte still goes out in the old mode. Until the next request
+    // arrives, state().lineModeIndex still shows the mode before the switch.
     int lineModeIndex(Micros now) const;
     LineSettings lineSettings(Micros now) const;
 
@@ -165,7 +165,6 @@ private:
     const Fault *fault(Fault::Kind kind) const;
     std::string statusFor(std::string_view data) const;
 
-    ControllerOptions defaults_;
     ControllerState state_;
     std::int64_t clockSeconds_ = 0; // controller clock at clockSetAt_
     Micros clockSetAt_ = 0;

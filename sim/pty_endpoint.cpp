@@ -143,11 +143,13 @@ void PtyEndpoint::hangUp() {
     closeFd(master_);
 }
 
-void PtyEndpoint::serve(const volatile std::sig_atomic_t &stop) {
+void PtyEndpoint::serve(const volatile std::sig_atomic_t &stop, const sigset_t &stopSignals,
+                        const std::function<void()> &hungUp) {
     sigset_t waitMask;
     ::sigprocmask(SIG_SETMASK, nullptr, &waitMask);
-    ::sigdelset(&waitMask, SIGINT);
-    ::sigdelset(&waitMask, SIGTERM);
+    for (int signal = 1; signal < NSIG; ++signal)
+        if (::sigismember(&stopSignals, signal) == 1)
+            ::sigdelset(&waitMask, signal);
 
     while (!stop) {
         pollfd watch{master_, POLLIN, 0};
@@ -167,8 +169,11 @@ void PtyEndpoint::serve(const volatile std::sig_atomic_t &stop) {
             break;
         if (master_ < 0)
             continue;
-        if (ready > 0 && (watch.revents & POLLIN))
+        if (ready > 0 && (watch.revents & POLLIN)) {
             readRequests();
+            if (master_ < 0)
+                hungUp();
+        }
         if (master_ >= 0)
             writeDueBytes();
     }

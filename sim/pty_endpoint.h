@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <string>
 #include <termios.h>
 
@@ -26,9 +27,11 @@ public:
     bool open(std::string &error);
     const std::string &slavePath() const { return slavePath_; }
 
-    // Serves until `stop` is set by a signal handler. SIGINT and SIGTERM must be blocked by the
-    // caller; they are let through only while the endpoint waits, so none is missed.
-    void serve(const volatile std::sig_atomic_t &stop);
+    // Serves until `stop` is set by the handler of one of `stopSignals`, which the caller keeps
+    // blocked: they are let through only while the endpoint waits, so none is missed. Calls
+    // `hungUp` once the line has hung up (the "hangup" fault); it serves nothing from then on.
+    void serve(const volatile std::sig_atomic_t &stop, const sigset_t &stopSignals,
+               const std::function<void()> &hungUp);
 
     // Microseconds since the endpoint was made: the model's time.
     Micros now() const;

@@ -1,5 +1,7 @@
 #include "sim/simulator_process.h"
 
+#include <csignal>
+
 #include <QElapsedTimer>
 
 namespace vr::sim {
@@ -7,6 +9,13 @@ namespace vr::sim {
 SimulatorProcess::SimulatorProcess(QString program, QStringList arguments)
     : program_(std::move(program)), arguments_(std::move(arguments)) {
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Runs in the child between fork and exec: async-signal-safe calls only.
+    process_.setChildProcessModifier([] {
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        for (const int signal : {SIGINT, SIGQUIT, SIGHUP})
+            ::sigaction(signal, &byDefault, nullptr);
+    });
 }
 
 SimulatorProcess::~SimulatorProcess() {
@@ -40,13 +49,18 @@ bool SimulatorProcess::start(int timeoutMs) {
 }
 
 void SimulatorProcess::stop() {
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    process_.terminate(); // SIGTERM: the simulator removes its link and ends
-    if (!process_.waitForFinished(5000)) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
+    if (process_.state() == QProcess::Running && !endWith(SIGTERM))
+        endWith(SIGKILL);
+}
+
+std::optional<int> SimulatorProcess::endWith(int signal, int timeoutMs) {
+    const qint64 pid = process_.processId(); // 0 unless it runs: never a signal to a group
+    if (process_.state() != QProcess::Running || pid <= 0)
+        return std::nullopt;
+    ::kill(static_cast<pid_t>(pid), signal);
+    if (!process_.waitForFinished(timeoutMs) || process_.exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return process_.exitCode();
 }
 
 } // namespace vr::sim

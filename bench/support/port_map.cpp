@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QFile>
 
+#include "platform/port_map.h"
+
 namespace vr::bench {
 
 PrivateConfigHome::PrivateConfigHome() {
     qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-    QDir().mkpath(portMapFolder());
+    QDir().mkpath(QString::fromStdString(PortMapFolder()));
     // Qt warns on every start without a runtime folder; give it one of the run's own.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         const QString runtime = dir_.path() + "/runtime";
@@ -40,9 +42,8 @@ SilentPorts::SilentPorts(const PrivateConfigHome &home, int count, int ports) {
             close(slave);
             masters_.push_back(master);
             target = QString::fromLocal8Bit(name);
-            slaves_.push_back(target);
         }
-        const QString link = home.portMapFolder() + "/COM" + QString::number(port);
+        const QString link = QString::fromStdString(PortMapEntry(port));
         QFile::remove(link);
         QFile::link(target, link);
         links_.push_back(link);

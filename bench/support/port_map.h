@@ -14,7 +14,6 @@ class PrivateConfigHome {
 public:
     PrivateConfigHome();
     QString path() const { return dir_.path(); }
-    QString portMapFolder() const { return dir_.path() + "/vr880tx-config/ports"; }
 
 private:
     QTemporaryDir dir_;
@@ -31,12 +30,9 @@ public:
     SilentPorts &operator=(const SilentPorts &) = delete;
 
     bool ok() const { return ok_; }
-    // The slave path of silent port COM<n>, 1-based.
-    const QString &slavePath(int n) const { return slaves_[static_cast<std::size_t>(n - 1)]; }
 
 private:
     std::vector<int> masters_;
-    std::vector<QString> slaves_;
     std::vector<QString> links_;
     bool ok_ = true;
 };

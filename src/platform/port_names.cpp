@@ -1,7 +1,5 @@
 #include "platform/port_names.h"
 
-#include <QStandardPaths>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -62,12 +60,6 @@ std::vector<std::string> OrderSerialDevices(std::vector<TtyEntry> entries) {
     for (const Ranked &one : ranked)
         paths.push_back("/dev/" + one.name);
     return paths;
-}
-
-std::string PortMapFolder() {
-    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            QStringLiteral("/vr880tx-config/ports"))
-        .toStdString();
 }
 
 std::string WindowsPortName(int portNumber) {

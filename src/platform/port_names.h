@@ -3,23 +3,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/port_map.h"
+
 namespace vr {
 
 // How port number n (1, 2, ...) becomes the name of a serial device.
 //
 // Windows: "COM" + n, written "\\.\COM" + n from 10 on (the form CreateFile needs there).
 // Linux, in this order:
-//   1. the link (or file) named "COM<n>" in the per-user port map folder
-//      ~/.config/vr880tx-config/ports/; a link that points nowhere is a port that does not open;
+//   1. the link (or file) named "COM<n>" in the per-user port map folder (PortMapEntry);
+//      a link that points nowhere is a port that does not open;
 //   2. otherwise the n-th serial device of the machine: USB adapters (ttyUSB) by number, then ACM
 //      adapters (ttyACM) by number, then built-in ports (ttyS, ttyAMA) by number that have a UART
 //      behind them.
 // An empty name is a port that does not exist.
 std::string SerialDeviceName(int portNumber);
-
-// The per-user port map folder (under the generic configuration location, so a temporary
-// XDG_CONFIG_HOME gives a test its own folder).
-std::string PortMapFolder();
 
 // One entry of the machine's tty class: its kernel name ("ttyUSB0") and, for a built-in port,
 // whether a UART stands behind it (the kernel lists 32 ttyS ports whether or not they exist).

@@ -34,8 +34,7 @@ std::vector<TtyEntry> machineTtys() {
 std::string SerialDeviceName(int portNumber) {
     if (portNumber < 1)
         return {};
-    const QFileInfo mapped(QDir(QString::fromStdString(PortMapFolder()))
-                               .filePath(QStringLiteral("COM%1").arg(portNumber)));
+    const QFileInfo mapped(QString::fromStdString(PortMapEntry(portNumber)));
     if (mapped.isSymLink() || mapped.exists()) {
         // The device itself, so that its lock is the one every other opener sees; empty (a port
         // that does not open) when the link points nowhere.

@@ -1,6 +1,8 @@
 // Every fault the simulator can show, met through the real window in real time: each ends in the
 // outcome the program promises, the port is closed, nothing leaks, and a following scan and Set
 // Date Time against a sound controller work.
+#include <csignal>
+
 #include <QSet>
 
 #include "e2e/window_over_pty.h"
@@ -58,7 +60,7 @@ protected:
     // Runs the auto test to its end; with `kill`, ends the simulator once the polled clock has
     // moved. Checks that waiting on the dead line did not spin: every quiet read takes its
     // millisecond, and the process spends well under half of the time on the CPU.
-    void runAutoTest(KillableSimulator *kill) {
+    void runAutoTest(sim::SimulatorProcess *kill) {
         QSet<QString> dates;
         Watcher watcher(
             [&] {
@@ -67,7 +69,7 @@ protected:
                 dates.insert(window->pnDate->text());
                 if (dates.size() < 3)
                     return false;
-                kill->kill();
+                kill->endWith(SIGKILL);
                 return true;
             },
             [&] { click(window->btnProcess); });
@@ -93,20 +95,11 @@ TEST_P(FaultMatrix, EndsInThePromisedOutcomeAndLeavesTheWindowUsable) {
     const int descriptorsBefore = OpenDescriptorCount();
     window->edCardID->setText("0012345678");
     {
-        std::unique_ptr<sim::SimulatorProcess> simulator;
-        std::unique_ptr<KillableSimulator> killable;
-        if (fault.killMidTest) {
-            killable = std::make_unique<KillableSimulator>(
-                QStringList{"--com", QString::number(kCom)} + fault.simulatorArguments);
-            ASSERT_TRUE(killable->ready());
-        } else {
-            simulator = startSimulator(fault.simulatorArguments);
-        }
-
+        const auto simulator = startSimulator(fault.simulatorArguments);
         scan();
         if (fault.stage == Stage::AutoTest) {
             ASSERT_EQ(window->pnMsg->text(), kFound);
-            runAutoTest(killable.get());
+            runAutoTest(fault.killMidTest ? simulator.get() : nullptr);
         }
 
         EXPECT_EQ(window->pnMsg->text(), fault.message);

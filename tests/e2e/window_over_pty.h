@@ -9,8 +9,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "link/controller_link.h"
+#include "platform/port_map.h"
 #include "platform/qt_platform.h"
 #include "settings/settings_store.h"
 #include "sim/simulator_process.h"
@@ -89,38 +88,6 @@ private:
     QtPlatform real_;
 };
 
-// vr880tx-sim run by hand, for the one case that must end it with SIGKILL (no clean-up: its port
-// link is left pointing at a pseudo-terminal that is gone).
-class KillableSimulator {
-public:
-    explicit KillableSimulator(const QStringList &arguments) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(VR_SIM_PROGRAM, arguments);
-        QElapsedTimer waited;
-        waited.start();
-        while (!process_.canReadLine() && process_.state() != QProcess::NotRunning &&
-               waited.elapsed() < 10000)
-            process_.waitForReadyRead(100);
-        ready_ = process_.canReadLine() && process_.readLine().startsWith("COM");
-    }
-    ~KillableSimulator() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    bool ready() const { return ready_; }
-    void kill() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-
-private:
-    QProcess process_;
-    bool ready_ = false;
-};
-
 // Runs `step` every 10 ms whenever the program handles window messages (inside its reply waits
 // and pumping pauses), until the step returns true. After `limitMs` it gives up and runs
 // `giveUp` once, so that a test that never reaches its condition still ends.
@@ -183,12 +150,9 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(storeFolder.isValid());
-        const QString ports =
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            QStringLiteral("/vr880tx-config/ports");
-        ASSERT_TRUE(QDir().mkpath(ports));
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(PortMapFolder())));
         for (int com = 1; com <= 16; ++com) {
-            const QString portLink = ports + QStringLiteral("/COM%1").arg(com);
+            const QString portLink = QString::fromStdString(PortMapEntry(com));
             QFile::remove(portLink);
             if (com != kCom) {
                 ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/COM%1").arg(com), portLink));
@@ -199,7 +163,13 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    void TearDown() override { window.reset(); }
+    // The links made by hand go, so that a simulator of a later test may take any number.
+    void TearDown() override {
+        window.reset();
+        for (int com = 1; com <= 16; ++com)
+            if (com != kCom)
+                QFile::remove(QString::fromStdString(PortMapEntry(com)));
+    }
 
     std::unique_ptr<sim::SimulatorProcess> startSimulator(const QStringList &arguments = {}) {
         auto simulator = std::make_unique<sim::SimulatorProcess>(
