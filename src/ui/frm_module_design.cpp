@@ -27,10 +27,18 @@ W *Place(W *widget, const char *name, int left, int top, int width, int height) 
     return widget;
 }
 
+// The design's text colour is that of an enabled control. A disabled one keeps the platform's
+// disabled text colour (grey), so that it looks disabled; the palette's disabled group is left
+// to the platform for the text roles, and what a control inherits from the window follows suit.
+void SetTextColour(QPalette &palette, const QColor &text) {
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, text);
+}
+
 void Colour(QWidget *widget, const QColor &text, const QColor &background) {
     QPalette palette = widget->palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, text);
+    SetTextColour(palette, text);
     for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
         palette.setColor(role, background);
     widget->setPalette(palette);
@@ -39,8 +47,7 @@ void Colour(QWidget *widget, const QColor &text, const QColor &background) {
 
 void TextColour(QWidget *widget, const QColor &text) {
     QPalette palette = widget->palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, text);
+    SetTextColour(palette, text);
     widget->setPalette(palette);
 }
 

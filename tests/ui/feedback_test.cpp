@@ -220,12 +220,22 @@ TEST_F(FeedbackTest, LoopingTestControlsMapToTheirWidgets) {
         {Control::btnCardType, w.btnCardType}, {Control::gbDefault, w.gbDefault},
         {Control::btnEng, w.btnEng},           {Control::btnGB, w.btnGB},
         {Control::btnBIG5, w.btnBIG5}};
+    // The colour a control's caption is drawn in, in its present state.
+    const auto captionColour = [](const QWidget *widget) {
+        return widget->palette().color(widget->foregroundRole());
+    };
     for (const auto &[control, widget] : controls) {
         SCOPED_TRACE(widget->objectName().toStdString());
+        const QColor enabledColour = captionColour(widget);
         w.setControlEnabled(control, false);
         EXPECT_FALSE(widget->isEnabled());
+        // Disabled looks disabled: the platform's grey, not the design's colour.
+        EXPECT_NE(captionColour(widget), enabledColour);
+        EXPECT_EQ(captionColour(widget),
+                  QApplication::palette().color(QPalette::Disabled, widget->foregroundRole()));
         w.setControlEnabled(control, true);
         EXPECT_TRUE(widget->isEnabled());
+        EXPECT_EQ(captionColour(widget), enabledColour);
     }
     w.setButtonCaption(TestButton::btnDIDO, "Cancel");
     EXPECT_EQ(w.btnDIDO->text(), "Cancel");
