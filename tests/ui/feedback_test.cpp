@@ -2,13 +2,17 @@
 // the ID panel, the clock panel, the card number store, the reply field, the window lock and the
 // busy cursor.
 #include <QGuiApplication>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "i18n/message_catalogue.h"
 #include "ui/reply_text.h"
+#include "ui/status_line.h"
 #include "window_fixture.h"
 
 namespace vr::test {
@@ -193,6 +197,98 @@ TEST(ReplyText, NamesEveryControlByteAndPassesTheRest) {
     EXPECT_EQ(ui::VisibleReplyText("\xb0"), QString(QChar(0xB0)));
     EXPECT_EQ(ui::VisibleReplyText(" ~<>"), " ~<>");
 }
+
+// Every text the operations write on the status line, with the widest values it can carry:
+// port 16, the longest line mode, ten wide characters of card number, ID 999 and trailing
+// records of wide characters. The one place that names their messages.
+std::vector<QString> StatusTexts(int language) {
+    const auto m = [language](int number) { return MessageText(number, language); };
+    std::vector<QString> texts = {
+        // No controller found yet; the scan.
+        m(2), m(40) + " ....", m(43) + " : #16", m(44) + " : #16)", m(45) + " : #16)", m(46),
+        // The looping tests, with trailing records (one that looks like markup is shown as it
+        // came).
+        m(3), m(5), m(38) + " : 16 " + m(39), "WWWWWWWWWWWWWW (WWWW) (WW)",
+        "<b>WWWWWWW</b> (WWWW) (WW)",
+        // Titles with a value.
+        m(53) + " = WWWWWWWWWW", m(59) + " = 115200,e,8,1", m(7) + " = 999"};
+    // The single-command operations: title, OK and error message.
+    for (int first : {47, 50, 53, 59, 56, 7, 23, 26, 11})
+        for (int number = first; number < first + 3; ++number)
+            texts.push_back(m(number));
+    return texts;
+}
+
+// The first and last columns of `area` in which `image` differs from `background`.
+std::pair<int, int> InkedColumns(const QImage &image, const QRect &area, QRgb background) {
+    int first = area.right() + 1;
+    int last = area.left() - 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != background) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+// How many columns `text` inks when nothing cuts it.
+int InkWidth(const QString &text, const QFont &font) {
+    QImage image(800, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(10, 0, 780, 40), Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    const auto [first, last] = InkedColumns(image, image.rect(), qRgb(0, 0, 0));
+    return last - first + 1;
+}
+
+class StatusLineFit : public WindowTest, public ::testing::WithParamInterface<int> {
+protected:
+    // The columns of the status line that its text inks, the lamp left out.
+    std::pair<int, int> inkedColumns() {
+        QWidget *line = window->pnMsg;
+        QImage image(line->size(), QImage::Format_RGB32);
+        line->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return InkedColumns(image, line->contentsRect(),
+                            line->palette().color(QPalette::Window).rgb());
+    }
+};
+
+TEST_P(StatusLineFit, EveryStatusTextShowsWholeLeftOfTheLamp) {
+    auto &w = open();
+    auto *line = qobject_cast<ui::StatusLine *>(w.pnMsg);
+    ASSERT_NE(line, nullptr);
+    const int inside = line->contentsRect().left();
+    const int lampLeft = w.shComm->x() + w.shComm->circleRect().left();
+    for (const QString &text : StatusTexts(GetParam())) {
+        SCOPED_TRACE(text.toStdString());
+        line->setText(text);
+        const auto [first, last] = inkedColumns();
+        // Clear of the frame and of the lamp, with a pixel to spare on either side.
+        EXPECT_GT(first, inside);
+        EXPECT_LT(last, lampLeft - 1);
+        // Not cut: as wide as the text's ink in the font it is drawn in, which keeps the
+        // display font's height and weight.
+        const QFont font = line->textFont();
+        EXPECT_EQ(font.pixelSize(), 16);
+        EXPECT_TRUE(font.bold());
+        EXPECT_NEAR(last - first + 1, InkWidth(text, font), 1);
+    }
+    // A text that clears the lamp when centred (the first, message 2) stays centred on the
+    // panel.
+    line->setText(StatusTexts(GetParam()).front());
+    const auto [first, last] = inkedColumns();
+    EXPECT_NEAR(first + last, line->width() - 1, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, StatusLineFit, ::testing::Values(English, ChineseGB, ChineseBIG5),
+                         [](const ::testing::TestParamInfo<int> &param) {
+                             return LanguageFlag(param.param).toStdString();
+                         });
 
 TEST_F(FeedbackTest, LampsTakeTheExactColours) {
     auto &w = open();
