@@ -39,9 +39,14 @@ std::vector<std::int16_t> sineTone(int frequencyHz, int durationMs) {
 
 void play(const std::vector<std::int16_t> &samples) {
     snd_pcm_t *pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) != 0)
+    // A blocking open of a sound device that another program holds (a card without a mixer in
+    // front of it) waits until that program lets go, with the window locked all the while. The
+    // open does not wait: a busy device means the tone's time passes in silence.
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK) != 0)
         return;
-    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kSampleRate,
+    // Once open, writing and draining wait again, so that a tone that plays, plays whole.
+    if (snd_pcm_nonblock(pcm, 0) == 0 &&
+        snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16, SND_PCM_ACCESS_RW_INTERLEAVED, 1, kSampleRate,
                            1, kLatencyMicros) == 0) {
         std::size_t done = 0;
         while (done < samples.size()) {

@@ -6,6 +6,7 @@
 
 #include "link/line_modes.h"
 #include "ui/pictures.h"
+#include "ui/status_line.h"
 #include "ui/typing_limit.h"
 #include "ui/window_look.h"
 
@@ -27,10 +28,18 @@ W *Place(W *widget, const char *name, int left, int top, int width, int height) 
     return widget;
 }
 
+// The design's text colour is that of an enabled control. A disabled one keeps the platform's
+// disabled text colour (grey), so that it looks disabled; the palette's disabled group is left
+// to the platform for the text roles, and what a control inherits from the window follows suit.
+void SetTextColour(QPalette &palette, const QColor &text) {
+    for (const auto group : {QPalette::Active, QPalette::Inactive})
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            palette.setColor(group, role, text);
+}
+
 void Colour(QWidget *widget, const QColor &text, const QColor &background) {
     QPalette palette = widget->palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, text);
+    SetTextColour(palette, text);
     for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
         palette.setColor(role, background);
     widget->setPalette(palette);
@@ -39,9 +48,18 @@ void Colour(QWidget *widget, const QColor &text, const QColor &background) {
 
 void TextColour(QWidget *widget, const QColor &text) {
     QPalette palette = widget->palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, text);
+    SetTextColour(palette, text);
     widget->setPalette(palette);
+}
+
+void PanelLook(QLabel *panel, TextStyle style, const QColor &textColour, const QColor &background) {
+    panel->setFont(WindowFont(style));
+    panel->setAlignment(Qt::AlignCenter);
+    // Panels show controller bytes as they came; none of them is ever taken for markup.
+    panel->setTextFormat(Qt::PlainText);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
+    Colour(panel, textColour, background);
 }
 
 // A panel with a single border and its text centred.
@@ -49,11 +67,7 @@ QLabel *Panel(QWidget *parent, const char *name, int left, int top, int width, i
               const QString &text, TextStyle style, const QColor &textColour,
               const QColor &background) {
     auto *panel = Place(new QLabel(text, parent), name, left, top, width, height);
-    panel->setFont(WindowFont(style));
-    panel->setAlignment(Qt::AlignCenter);
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setLineWidth(1);
-    Colour(panel, textColour, background);
+    PanelLook(panel, style, textColour, background);
     return panel;
 }
 
@@ -123,11 +137,13 @@ void TfrmModule::createControls() {
 }
 
 void TfrmModule::createLeftColumn() {
-    pnMsg = Panel(this, "pnMsg", 8, 4, 345, 40, QStringLiteral("Start Scan Controller!"),
-                  TextStyle::Display, clWhite, clActiveCaption());
-    pnMsg->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnMsg->setLineWidth(2);
-    shComm = Place(new LampShape(clRed, pnMsg), "shComm", 314, 8, 23, 20);
+    auto *statusLine = Place(new StatusLine(QStringLiteral("Start Scan Controller!"), this),
+                             "pnMsg", 8, 4, 345, 40);
+    PanelLook(statusLine, TextStyle::Display, clWhite, clActiveCaption());
+    statusLine->setLineWidth(2);
+    shComm = Place(new LampShape(clRed, statusLine), "shComm", 314, 8, 23, 20);
+    statusLine->keepClearOf(shComm);
+    pnMsg = statusLine;
 
     pnSerial = Panel(this, "pnSerial", 8, 48, 169, 28, QStringLiteral("S/N : ________"),
                      TextStyle::Display, clYellow, clHighlight());

@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -17,6 +18,8 @@
 #include "platform/port_names.h"
 #include "platform/qt_platform.h"
 #include "platform/tone.h"
+
+#include "held_sound_device.h"
 
 namespace vr {
 namespace {
@@ -226,12 +229,63 @@ INSTANTIATE_TEST_SUITE_P(Peers, PtyWait, ::testing::Values(false, true),
 
 // ---- Beep ------------------------------------------------------------------------------------
 
-TEST(Tone, LastsItsLengthWithOrWithoutASoundDevice) {
+// The sound device "default" as an ALSA configuration makes it; nullptr: this machine's own.
+struct SoundDeviceCase {
+    const char *name;
+    const char *configuration;
+    int heldDeviceOpens; // how often the tone must ask the held device to open
+};
+
+void PrintTo(const SoundDeviceCase &c, std::ostream *out) {
+    *out << c.name;
+}
+
+// The held device's count of opens; the module is the one the ALSA library loads.
+int *HeldDeviceOpens() {
+    static void *module = dlopen(VR_HELD_SOUND_DEVICE, RTLD_NOW);
+    return module != nullptr ? static_cast<int *>(dlsym(module, kSoundDeviceOpensSymbol)) : nullptr;
+}
+
+class Tone : public ::testing::TestWithParam<SoundDeviceCase> {};
+
+TEST_P(Tone, LastsItsLengthAndReturnsWhateverTheSoundDevice) {
+    QTemporaryDir folder;
+    if (const char *configuration = GetParam().configuration) {
+        const QString path = folder.filePath(QStringLiteral("asound.conf"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(configuration).replace("HELD_SOUND_DEVICE", VR_HELD_SOUND_DEVICE));
+        file.close();
+        qputenv("ALSA_CONFIG_PATH", QFile::encodeName(path));
+    }
+    int *opens = HeldDeviceOpens();
+    ASSERT_NE(opens, nullptr);
+    const int opensBefore = *opens;
     QElapsedTimer timer;
     timer.start();
-    PlayTone(1000, 40);
-    EXPECT_GE(timer.elapsed(), 40);
+    PlayTone(1000, 300);
+    const qint64 elapsed = timer.elapsed();
+    qunsetenv("ALSA_CONFIG_PATH");
+    EXPECT_EQ(*opens - opensBefore, GetParam().heldDeviceOpens);
+    EXPECT_GE(elapsed, 300);
+    // Returned without waiting for a held device to be let go.
+    EXPECT_LT(elapsed, kSoundDeviceHeldMs);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, Tone,
+    ::testing::Values(
+        SoundDeviceCase{"ThisMachine", nullptr, 0},
+        // Plays into nothing: the tone's samples all go out, and no faster than their length.
+        SoundDeviceCase{"Discarding", "pcm.!default { type null }", 0},
+        SoundDeviceCase{"Absent", "pcm.!default { type hw card 31 }", 0},
+        SoundDeviceCase{"HeldByAnotherProgram",
+                        "pcm_type.vrheld { lib \"HELD_SOUND_DEVICE\" }\n"
+                        "pcm.!default { type vrheld }",
+                        1}),
+    [](const ::testing::TestParamInfo<SoundDeviceCase> &param) {
+        return std::string(param.param.name);
+    });
 
 } // namespace
 } // namespace vr

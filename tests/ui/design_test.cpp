@@ -109,6 +109,33 @@ TEST_F(DesignTest, FontsAndColoursFollowTheDesign) {
     EXPECT_EQ(w.shDI4->brushColour(), white);
 }
 
+// The part of a widget that its own painting covers (its background left out).
+QRect PaintedBounds(QWidget *widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+TEST_F(DesignTest, LampsAreCirclesOfTheShorterSideCentred) {
+    auto &w = open();
+    const std::vector<std::pair<ui::LampShape *, QRect>> lamps = {
+        {w.shComm, {1, 0, 20, 20}}, // 23 x 20
+        {w.shDI1, {4, 0, 15, 15}},  // 23 x 15
+        {w.shDI6, {4, 0, 15, 15}},
+    };
+    for (const auto &[lamp, circle] : lamps) {
+        SCOPED_TRACE(lamp->objectName().toStdString());
+        EXPECT_EQ(PaintedBounds(lamp), circle);
+        EXPECT_EQ(lamp->circleRect(), circle);
+    }
+}
+
 TEST_F(DesignTest, StartsWithTheDesignedContent) {
     auto &w = open([](SettingsStore &s) {
         ScanSettings settings;

@@ -2,15 +2,18 @@
 // the ID panel, the clock panel, the card number store, the reply field, the window lock and the
 // busy cursor.
 #include <QGuiApplication>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "i18n/message_catalogue.h"
 #include "ui/reply_text.h"
+#include "ui/status_line.h"
 #include "window_fixture.h"
 
 namespace vr::test {
@@ -195,6 +198,102 @@ TEST(ReplyText, NamesEveryControlByteAndPassesTheRest) {
     EXPECT_EQ(ui::VisibleReplyText(" ~<>"), " ~<>");
 }
 
+// Every text the operations write on the status line, with the widest values it can carry:
+// port 16, the longest line mode, ten wide characters of card number, ID 999 and trailing
+// records of wide characters. The one place that names their messages.
+std::vector<QString> StatusTexts(int language) {
+    const auto m = [language](Msg message) { return MessageText(message, language); };
+    std::vector<QString> texts = {
+        // No controller found yet; the scan.
+        m(Msg::StartScan), m(Msg::ScanController) + " ....", m(Msg::ScanCom) + " : #16",
+        m(Msg::InfoOk) + " : #16)", m(Msg::InfoError) + " : #16)", m(Msg::NotFound),
+        // The looping tests, with trailing records (one that looks like markup is shown as it
+        // came).
+        m(Msg::AutoTestStatus), m(Msg::DidoTest), m(Msg::OpenCom) + " : 16 " + m(Msg::Error),
+        "WWWWWWWWWWWWWW (WWWW) (WW)", "<b>WWWWWWW</b> (WWWW) (WW)",
+        // Titles with a value.
+        m(Msg::AddCard) + " = WWWWWWWWWW", m(Msg::SetBaudRate) + " = 115200,e,8,1",
+        m(Msg::SetId) + " = 999"};
+    // The single-command operations: title, OK and error message.
+    for (Msg first :
+         {Msg::SetDateTime, Msg::AlarmTest, Msg::AddCard, Msg::SetBaudRate, Msg::SetFactoryDefault,
+          Msg::SetId, Msg::SetMode, Msg::SetCardType, Msg::TestCommand})
+        for (int number = static_cast<int>(first); number < static_cast<int>(first) + 3; ++number)
+            texts.push_back(m(static_cast<Msg>(number)));
+    return texts;
+}
+
+// The first and last columns of `area` in which `image` differs from `background`.
+std::pair<int, int> InkedColumns(const QImage &image, const QRect &area, QRgb background) {
+    int first = area.right() + 1;
+    int last = area.left() - 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (image.pixel(x, y) != background) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+    return {first, last};
+}
+
+// How many columns `text` inks when nothing cuts it.
+int InkWidth(const QString &text, const QFont &font) {
+    QImage image(800, 40, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(10, 0, 780, 40), Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    const auto [first, last] = InkedColumns(image, image.rect(), qRgb(0, 0, 0));
+    return last - first + 1;
+}
+
+class StatusLineFit : public WindowTest, public ::testing::WithParamInterface<int> {
+protected:
+    // The columns of the status line that its text inks, the lamp left out.
+    std::pair<int, int> inkedColumns() {
+        QWidget *line = window->pnMsg;
+        QImage image(line->size(), QImage::Format_RGB32);
+        line->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return InkedColumns(image, line->contentsRect(),
+                            line->palette().color(QPalette::Window).rgb());
+    }
+};
+
+TEST_P(StatusLineFit, EveryStatusTextShowsWholeLeftOfTheLamp) {
+    auto &w = open();
+    auto *line = qobject_cast<ui::StatusLine *>(w.pnMsg);
+    ASSERT_NE(line, nullptr);
+    const int inside = line->contentsRect().left();
+    const int lampLeft = w.shComm->x() + w.shComm->circleRect().left();
+    for (const QString &text : StatusTexts(GetParam())) {
+        SCOPED_TRACE(text.toStdString());
+        line->setText(text);
+        const auto [first, last] = inkedColumns();
+        // Clear of the frame and of the lamp, with a pixel to spare on either side.
+        EXPECT_GT(first, inside);
+        EXPECT_LT(last, lampLeft - 1);
+        // Not cut: as wide as the text's ink in the font it is drawn in, which keeps the
+        // display font's height and weight.
+        const QFont font = line->textFont();
+        EXPECT_EQ(font.pixelSize(), 16);
+        EXPECT_TRUE(font.bold());
+        EXPECT_NEAR(last - first + 1, InkWidth(text, font), 1);
+    }
+    // A text that clears the lamp when centred (the first, message 2) stays centred on the
+    // panel.
+    line->setText(StatusTexts(GetParam()).front());
+    const auto [first, last] = inkedColumns();
+    EXPECT_NEAR(first + last, line->width() - 1, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, StatusLineFit, ::testing::Values(English, ChineseGB, ChineseBIG5),
+                         [](const ::testing::TestParamInfo<int> &param) {
+                             return LanguageFlag(param.param).toStdString();
+                         });
+
 TEST_F(FeedbackTest, LampsTakeTheExactColours) {
     auto &w = open();
     w.lamp(LampColour::Yellow);
@@ -249,8 +348,27 @@ TEST_P(TestHolding, DisablesItsListInOrderAndGivesItBackInItsOwn) {
     for (QWidget *widget : w.findChildren<QWidget *>())
         widget->installEventFilter(&order);
 
+    // The colour a control's caption is drawn in, in its present state.
+    const auto captionColour = [](const QWidget *widget) {
+        return widget->palette().color(widget->foregroundRole());
+    };
+    std::vector<QWidget *> held = {w.btnFactory};
+    for (const auto &name : c.disabled)
+        held.push_back(w.findChild<QWidget *>(QString::fromStdString(name)));
+    std::vector<QColor> enabledColours;
+    for (QWidget *widget : held)
+        enabledColours.push_back(captionColour(widget));
+
     w.testRunning(c.test, true);
     EXPECT_TRUE(w.btnFactory->testAttribute(Qt::WA_ForceDisabled));
+    // Disabled looks disabled: the platform's grey, not the design's colour.
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        SCOPED_TRACE(held[i]->objectName().toStdString());
+        EXPECT_FALSE(held[i]->isEnabled());
+        EXPECT_NE(captionColour(held[i]), enabledColours[i]);
+        EXPECT_EQ(captionColour(held[i]),
+                  QApplication::palette().color(QPalette::Disabled, held[i]->foregroundRole()));
+    }
     EXPECT_EQ(button->text(), "Cancel");
     EXPECT_TRUE(button->isEnabled());
     const std::vector<QWidget *> stayLive = {w.btnBaudRate, w.btnID,    w.btnMode,
@@ -278,6 +396,8 @@ TEST_P(TestHolding, DisablesItsListInOrderAndGivesItBackInItsOwn) {
             seen.push_back(change);
     EXPECT_EQ(seen, expected);
     EXPECT_FALSE(w.btnFactory->testAttribute(Qt::WA_ForceDisabled));
+    for (std::size_t i = 0; i < held.size(); ++i)
+        EXPECT_EQ(captionColour(held[i]), enabledColours[i]) << held[i]->objectName().toStdString();
     EXPECT_EQ(button->text(), caption);
 }
 

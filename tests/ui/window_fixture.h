@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,10 @@
 // Readable QString values in failure messages.
 inline void PrintTo(const QString &text, std::ostream *out) {
     *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QColor &colour, std::ostream *out) {
+    *out << colour.name(QColor::HexArgb).toStdString();
 }
 
 namespace vr::test {
