@@ -1,11 +1,7 @@
 # Installation and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 
-foreach(program vr880tx-config vr880tx-sim)
-    if(TARGET ${program})
-        install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    endif()
-endforeach()
+install(TARGETS vr880tx-config vr880tx-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

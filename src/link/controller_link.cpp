@@ -62,14 +62,14 @@ bool ControllerLink::SendCommand(std::string_view body) {
     if (!port_)
         return false;
 
-    const std::size_t length = body.size() & 0xFF; // the body length is an 8-bit count
-    const std::string crcDigits = CrcDigits(RequestCrc(body));
-    writeByte(SOH);
-    writeBlock(reinterpret_cast<const std::uint8_t *>(body.data()), length);
-    writeByte(STX);
-    for (char digit : crcDigits)
-        writeByte(static_cast<std::uint8_t>(digit));
-    writeByte(CR);
+    // Eight paced writes: SOH, the body in one block, STX, each of the four CRC digits, CR.
+    const std::string frame = RequestFrame(body);
+    const auto *bytes = reinterpret_cast<const std::uint8_t *>(frame.data());
+    const std::size_t bodyLength = frame.size() - kRequestFrameOverhead;
+    writeByte(bytes[0]);
+    writeBlock(bytes + 1, bodyLength);
+    for (std::size_t i = 1 + bodyLength; i < frame.size(); ++i)
+        writeByte(bytes[i]);
 
     replyLength_ = 0;
     const std::uint32_t start = platform_.milliseconds();

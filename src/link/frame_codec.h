@@ -30,8 +30,12 @@ std::string CrcDigits(std::uint16_t crc);
 // first (length mod 256) bytes count; callers never pass a longer body than 255 bytes.
 std::uint16_t RequestCrc(std::string_view body);
 
-// The whole request frame: SOH, body, STX, four CRC digits, CR.
+// The whole request frame: SOH, body, STX, four CRC digits, CR. The body length is taken as an
+// 8-bit count, as for RequestCrc.
 std::string RequestFrame(std::string_view body);
+
+// The bytes a request frame adds to its body: SOH, STX, four CRC digits, CR.
+inline constexpr std::size_t kRequestFrameOverhead = 7;
 
 // True when the four bytes after the first EOT are exactly the upper-case CRC digits of the
 // bytes from the start (the ETX) through that EOT.

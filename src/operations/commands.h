@@ -41,6 +41,10 @@ std::optional<std::string> AlarmTestCommand(int alarmIndex);
 std::string AddCardCommand(std::string_view cardNumber);
 // "AE" + the line-mode index 0 to 11 as one upper-case hexadecimal digit.
 std::optional<std::string> SetLineModeCommand(int lineModeIndex);
+// The addresses Set ID can give a controller, sent as three digits "001" to "999".
+inline constexpr int kLowestNewAddress = 1;
+inline constexpr int kHighestNewAddress = 999;
+
 // "AD" + the controller's serial number + the new three-digit address.
 std::string SetAddressCommand(std::string_view serial, std::string_view newAddress);
 // "AF24", "AF32" or "AF40" for item 0, 1 or 2 of the card-number widths.

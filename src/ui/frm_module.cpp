@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "i18n/message_catalogue.h"
+#include "operations/commands.h"
 #include "ui/reply_text.h"
 #include "ui/typing_limit.h"
 #include "ui/window_look.h"
 
 namespace vr::ui {
-
-namespace {
-constexpr int kIdMinimum = 1;
-constexpr int kIdMaximum = 999;
-} // namespace
 
 TfrmModule::TfrmModule(Platform &platform, ControllerLink &link, SettingsStore &store)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -303,7 +299,7 @@ void TfrmModule::lineMode(int index) {
 
 void TfrmModule::address(int number) {
     // The scroll bar keeps its position within its limits: address 000 shows as 001.
-    sbID->setValue(std::clamp(number, kIdMinimum, kIdMaximum));
+    sbID->setValue(std::clamp(number, kLowestNewAddress, kHighestNewAddress));
 }
 
 void TfrmModule::cardWidth(int index) {

@@ -5,6 +5,7 @@
 #include <QStyle>
 
 #include "link/line_modes.h"
+#include "operations/commands.h"
 #include "ui/pictures.h"
 #include "ui/status_line.h"
 #include "ui/typing_limit.h"
@@ -17,8 +18,6 @@ namespace {
 constexpr int kListItemHeight = 20;
 constexpr int kCardIdMaxChars = 10;
 constexpr int kCommandMaxChars = 30;
-constexpr int kIdMinimum = 1;
-constexpr int kIdMaximum = 999;
 constexpr int kIdPageStep = 100;
 
 template <typename W>
@@ -182,10 +181,10 @@ void TfrmModule::createLeftColumn() {
     pnID = Panel(this, "pnID", 40, 208, 39, 25, QStringLiteral("001"), TextStyle::Display, clYellow,
                  clHighlight());
     sbID = Place(new QScrollBar(Qt::Horizontal, this), "sbID", 80, 208, 97, 23);
-    sbID->setRange(kIdMinimum, kIdMaximum);
+    sbID->setRange(kLowestNewAddress, kHighestNewAddress);
     sbID->setSingleStep(1);
     sbID->setPageStep(kIdPageStep);
-    sbID->setValue(kIdMinimum);
+    sbID->setValue(kLowestNewAddress);
     sbID->setFocusPolicy(Qt::StrongFocus);
     cmbMode =
         List(this, "cmbMode", 184, 208, 169,
