@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
 #include "i18n/message_catalogue.h"
+#include "link/line_modes.h"
 #include "settings/reg_file_format.h"
 
 #include <QDateTime>
@@ -24,9 +25,6 @@ namespace vr {
 namespace {
 
 constexpr char kFileName[] = "VR880TXConfig.reg";
-constexpr int kLineModeCount = 12;
-constexpr int kDefaultLineModeNo = 5;
-constexpr char kDefaultLineMode[] = "19200,e,8,1";
 
 #ifdef Q_OS_WIN
 constexpr char kSoftwareKey[] = "HKEY_LOCAL_MACHINE\\Software";
@@ -85,11 +83,10 @@ ScanSettings ReadValues(const QSettings &store) {
     settings.LanguageNo = LanguageNoFromFlag(settings.LanguageFlag);
 
     // An index outside the line-mode list would select nothing in the list and index past it
-    // in the scan; the store falls back to the default mode instead.
-    if (settings.ScanBaudRateNo < 0 || settings.ScanBaudRateNo >= kLineModeCount) {
-        settings.ScanBaudRateNo = kDefaultLineModeNo;
-        settings.ScanBaudRate = QLatin1String(kDefaultLineMode);
-    }
+    // in the scan; it falls back to the default index. The mode text stays: the port is opened
+    // with it, whatever the index says.
+    if (settings.ScanBaudRateNo < 0 || settings.ScanBaudRateNo >= int(kLineModes.size()))
+        settings.ScanBaudRateNo = kDefaultLineModeIndex;
     return settings;
 }
 

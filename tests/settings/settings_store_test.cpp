@@ -93,14 +93,19 @@ std::vector<LoadCase> LoadCases() {
          MakeFields(0, "19200,e,8,1", 5, "", "English", 0)},
         {"EscapesAndChineseText", kHead + "\"ScanCardID\"=\"卡\\\\12\\\"3\"\n", full,
          MakeFields(0, "19200,e,8,1", 5, "卡\\12\"3", "English", 0)},
-        {"IndexAboveRange",
+        // An index outside the list falls back to 5; the port still opens with the stored text.
+        {"IndexAboveRangeKeepsModeText",
          kHead + kComm3 + "\"ScanBaudRate\"=\"57600,e,8,1\"\n" +
              "\"ScanBaudRateNo\"=dword:0000000c\n",
-         full, MakeFields(3, "19200,e,8,1", 5, "00000000", "English", 0)},
-        {"IndexNegative",
+         full, MakeFields(3, "57600,e,8,1", 5, "00000000", "English", 0)},
+        {"IndexNegativeKeepsModeText",
          kHead + kComm3 + "\"ScanBaudRate\"=\"57600,e,8,1\"\n" +
              "\"ScanBaudRateNo\"=dword:ffffffff\n",
-         full, MakeFields(3, "19200,e,8,1", 5, "00000000", "English", 0)},
+         full, MakeFields(3, "57600,e,8,1", 5, "00000000", "English", 0)},
+        {"IndexAboveRangeThenCardAndLanguageRead",
+         kHead + kComm3 + "\"ScanBaudRate\"=\"9600,e,8,1\"\n" +
+             "\"ScanBaudRateNo\"=dword:0000000c\n" + kCard + kLanguageGB,
+         full, MakeFields(3, "9600,e,8,1", 5, "1234567890", "ChineseGB", 1)},
         {"LastIndexInRange",
          kHead + "\"ScanBaudRate\"=\"115200,e,8,1\"\n" + "\"ScanBaudRateNo\"=dword:0000000b\n",
          full, MakeFields(0, "115200,e,8,1", 11, "00000000", "English", 0)},
