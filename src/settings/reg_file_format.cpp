@@ -259,6 +259,7 @@ bool ReadRegFile(QIODevice &device, QSettings::SettingsMap &map) {
         return false;
 
     QSettings::SettingsMap values;
+    auto hint = values.constEnd(); // where the next value is likely to go
     bool inSection = false;
     while (const std::optional<QStringView> current = nextLine()) {
         const QStringView line = current->trimmed();
@@ -295,9 +296,9 @@ bool ReadRegFile(QIODevice &device, QSettings::SettingsMap &map) {
         const auto value = ParseValue(valueText);
         if (!value)
             return false;
-        // A file the store wrote has its other values in order: the hint makes their insertion
-        // cheap.
-        values.insert(values.constEnd(), *name, *value);
+        // A file the store wrote holds its other values in order: inserted just after the one
+        // before, each costs no search.
+        hint = std::next(values.insert(hint, *name, *value));
     }
     map = values;
     return true;

@@ -48,7 +48,9 @@ bool RegistryKeyExists() {
 // empty file is a key without values.
 bool ReadStoreFile(const QString &path, QSettings::SettingsMap &values) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite) || file.size() > kMaxStoreFileBytes)
+    // ReadWrite alone would create a file that has gone in the meantime.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||
+        file.size() > kMaxStoreFileBytes)
         return false;
     values.clear();
     return file.size() == 0 || ReadRegFile(file, values);
