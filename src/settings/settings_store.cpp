@@ -44,9 +44,12 @@ bool RegistryKeyExists() {
 #endif
 
 // Reads the file store with full access into `values`. A file that is too large or does not
-// parse as a whole counts as a key that cannot be opened: false, and nothing is read from it. An
+// parse as a whole, or a store that is no regular file (a pipe would block the reading, a device
+// never end it), counts as a key that cannot be opened: false, and nothing is read from it. An
 // empty file is a key without values.
 bool ReadStoreFile(const QString &path, QSettings::SettingsMap &values) {
+    if (!QFileInfo(path).isFile())
+        return false;
     QFile file(path);
     // ReadWrite alone would create a file that has gone in the meantime.
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||

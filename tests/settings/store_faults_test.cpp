@@ -135,8 +135,10 @@ std::map<QString, QByteArray> Snapshot(const QString &root) {
     while (it.hasNext()) {
         const QFileInfo entry(it.next());
         QFile file(entry.filePath());
+        // Opening a pipe to read it would wait for a writer.
         const QByteArray content =
-            entry.isDir() ? QByteArray("<folder>")
+            entry.isDir()     ? QByteArray("<folder>")
+            : !entry.isFile() ? QByteArray("<special file>")
             : file.open(QIODevice::ReadOnly)
                 ? file.readAll()
                 : "<unreadable, " + QByteArray::number(entry.size()) + " bytes>";
@@ -469,6 +471,11 @@ INSTANTIATE_TEST_SUITE_P(
                                     f.write(kStoredFile);
                                     f.shareWithProbe();
                                     ASSERT_EQ(::chmod(Path(f.file()).constData(), 0200), 0);
+                                }},
+                      // Opened to be read, a pipe without a writer holds the reader for ever.
+                      PlaceCase{"StoreFileIsAPipe", "",
+                                [](const StoreFolder &f) {
+                                    ASSERT_EQ(::mkfifo(Path(f.file()).constData(), 0666), 0);
                                 }}),
     [](const auto &row) { return std::string(row.param.name); });
 
