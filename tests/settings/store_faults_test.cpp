@@ -180,8 +180,11 @@ TEST(SettingsCrash, KilledAtRandomMomentsTheStoreHoldsOneWholeSave) {
     SCOPED_TRACE("random seed " + std::to_string(seed));
     std::mt19937 random(seed);
     // The first save of a process takes a few milliseconds here, the later ones about one: the
-    // kills spread over the first dozen saves of each process.
+    // kills spread over the first dozen saves of each process. Every tenth kill comes later, so
+    // that saves finish and the store moves on also where a save waits tens of milliseconds for
+    // the disk (a loaded machine, a sanitizer build).
     std::uniform_int_distribution<int> delayUs(0, 20000);
+    std::uniform_int_distribution<int> lateDelayUs(100000, 300000);
 
     constexpr int kKills = 200;
     long held = 0;
@@ -194,7 +197,8 @@ TEST(SettingsCrash, KilledAtRandomMomentsTheStoreHoldsOneWholeSave) {
         loop.start(QStringLiteral(VR_SETTINGS_SAVE_LOOP),
                    {folder.path(), QString::number(std::max(1L, (held + 2) / 3))});
         ASSERT_TRUE(loop.waitForReadyRead(30000)) << "kill " << kill;
-        std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(kill % 10 == 9 ? lateDelayUs(random) : delayUs(random)));
         ASSERT_EQ(::kill(pid_t(loop.processId()), SIGKILL), 0);
         ASSERT_TRUE(loop.waitForFinished(30000));
         ASSERT_EQ(loop.exitStatus(), QProcess::CrashExit) << "the loop ended before the kill";
