@@ -5,13 +5,15 @@
 //   vr880tx-bench [--quick] [--only PARTS] [--probes N] [--silent N] [--rounds N]
 //                 [--autotest-seconds S] [--scan-ports N] [--window-runs N]
 //
-//   PARTS      comma-separated: probe, noreply, autotest, scan, window (default all); the
-//              machine's sleep figures come with probe and noreply
+//   PARTS      comma-separated: probe, noreply, autotest, scan, window, store (default all);
+//              the machine's sleep figures come with probe and noreply
 //   --quick    fewer samples and one pty port for the scan: the whole run takes under a minute
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +26,8 @@
 #include "link_measurements.h"
 #include "port_map.h"
 #include "scan_measurements.h"
+#include "settings/reg_file_format.h"
+#include "settings/settings_store.h"
 #include "sim/simulator_process.h"
 #include "startup_measurement.h"
 #include "window_rig.h"
@@ -44,9 +48,11 @@ constexpr double kWaitingCpuGoalPercent = 2.0;
 constexpr double kScanGoal = 1.02;
 constexpr double kWindowGoalMs = 300;
 constexpr double kResidentGoalMb = 60;
+constexpr double kStoreStartGoal = 1.2; // start-up with a large store against a normal one
+constexpr qint64 kOversizedStoreBytes = 20 << 20;
 
 struct Options {
-    std::set<std::string> parts{"probe", "noreply", "autotest", "scan", "window"};
+    std::set<std::string> parts{"probe", "noreply", "autotest", "scan", "window", "store"};
     int probes = 200;
     int silent = 60;
     int rounds = 3;
@@ -312,13 +318,71 @@ void MeasureWindow(const Options &options, FigureTable &table) {
                Text("VmHWM after 1 s shown; %.0f start(s) failed", failed), kResidentGoalMb, true});
 }
 
+// Start-up with a settings file at the size limit and with a far larger one, against start-up
+// with a normal one, in interleaved runs so that all three see the same load of the machine.
+void MeasureStoreStart(const Options &options, FigureTable &table) {
+    const QString program = QCoreApplication::applicationDirPath() + "/vr880tx-bench-window";
+    // Three times the window's runs: the figures differ by a few milliseconds, the machine's
+    // noise by more.
+    const int runs = 3 * options.windowRuns;
+    table.section("start-up with a settings file, " + std::to_string(runs) +
+                  " interleaved runs each; to the first painted frame");
+    QTemporaryDir normal, atLimit, oversized;
+    int otherValues = 0;
+    const qint64 oversizedBytes = WriteOversizedStore(oversized.path(), kOversizedStoreBytes);
+    if (WriteNormalStore(normal.path()) < 0 ||
+        WriteStoreAtSizeLimit(atLimit.path(), otherValues) != vr::kMaxStoreFileBytes ||
+        oversizedBytes < 0) {
+        table.add({"store files could not be written", 0, "ms", 0, ""});
+        return;
+    }
+    // The window lingers only long enough to be measured; it saves the card number as it starts.
+    const QString lingerMs = QStringLiteral("300");
+    std::vector<double> normalMs, atLimitMs, oversizedMs;
+    int failed = 0;
+    const auto start = [&](const QTemporaryDir &folder, std::vector<double> &into) {
+        const WindowStart run = MeasureWindowStart(program, {lingerMs, folder.path()});
+        if (run.ok)
+            into.push_back(run.toPainted * 1e3);
+        else
+            ++failed;
+    };
+    start(normal, normalMs); // a first start of the program, not counted
+    normalMs.clear();
+    for (int run = 0; run < runs; ++run) {
+        start(normal, normalMs);
+        start(atLimit, atLimitMs);
+        start(oversized, oversizedMs);
+    }
+    // The store at the limit must have been read (and saved), the oversized one left alone.
+    const vr::ScanSettings read = vr::SettingsStore(atLimit.path()).load();
+    const bool limitRead =
+        read.ScanCommNo == 3 && read.ScanBaudRateNo == 3 &&
+        QFile(vr::SettingsStore(atLimit.path()).filePath()).size() == vr::kMaxStoreFileBytes;
+    const bool oversizedKept =
+        QFile(vr::SettingsStore(oversized.path()).filePath()).size() == oversizedBytes;
+    const double reference = Median(normalMs);
+    table.add({"normal store (five settings), median", reference, "ms", 0,
+               Text("max %.1f ms; ", Percentile(normalMs, 1.0)) + std::to_string(failed) +
+                   " start(s) failed"});
+    table.add({Text("store at its %.0f KiB limit, median", vr::kMaxStoreFileBytes / 1024.0),
+               Median(atLimitMs), "ms", reference,
+               std::to_string(otherValues) + " other values; " +
+                   (limitRead ? "read and saved" : "NOT READ"),
+               kStoreStartGoal});
+    table.add({Text("%.0f MB store, median", double(oversizedBytes) / (1 << 20)),
+               Median(oversizedMs), "ms", reference,
+               oversizedKept ? "refused: defaults, file untouched" : "FILE CHANGED",
+               kStoreStartGoal});
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: vr880tx-bench [--quick] [--only probe,noreply,autotest,"
-                             "scan,window] [--probes N] [--silent N] [--rounds N]\n"
+                             "scan,window,store] [--probes N] [--silent N] [--rounds N]\n"
                              "                     [--autotest-seconds S] [--scan-ports N] "
                              "[--window-runs N]\n");
         return 2;
@@ -344,6 +408,8 @@ int main(int argc, char **argv) {
         MeasureScans(options, home, table);
     if (options.wants("window"))
         MeasureWindow(options, table);
+    if (options.wants("store"))
+        MeasureStoreStart(options, table);
 
     const double loadEnd = LoadAverage();
     table.print();

@@ -6,9 +6,10 @@
 //   exposed T       the window system has exposed it
 //   painted T       its first frame has been painted
 //   peak-kb N       the peak resident memory (VmHWM) after the window has lived LINGER ms
-// then exits. The settings store is a temporary folder: a first run.
+// then exits. The settings store is STORE, or a temporary folder (a first run) without it.
 //
-//   vr880tx-bench-window [LINGER]   default 1000 ms, so that both timers have ticked
+//   vr880tx-bench-window [LINGER [STORE]]   LINGER default 1000 ms, so that both timers have
+//                                           ticked
 
 #include <QApplication>
 #include <QEvent>
@@ -66,10 +67,10 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VORNA VR880TX Config"));
 
-    QTemporaryDir storeFolder;
+    QTemporaryDir firstRun;
     vr::QtPlatform platform;
     vr::ControllerLink link(platform);
-    vr::SettingsStore store(storeFolder.path());
+    vr::SettingsStore store(argc > 2 ? QString::fromLocal8Bit(argv[2]) : firstRun.path());
     vr::ui::TfrmModule frmModule(platform, link, store);
     std::printf("created %.6f\n", vr::bench::MonotonicSeconds());
 

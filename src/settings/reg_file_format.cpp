@@ -3,7 +3,7 @@
 #include <QFileDevice>
 #include <QIODevice>
 #include <QStringDecoder>
-#include <QStringList>
+#include <QStringView>
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kHeader[] = "Windows Registry Editor Version 5.00";
 
-// The five settings come first, in the order they are read; any other value follows by name.
+// The five settings in the order they are read.
 constexpr std::array<const char *, 5> kKnownOrder = {"ScanCommNo", "ScanBaudRate", "ScanBaudRateNo",
                                                      "ScanCardID", "LanguageFlag"};
 
@@ -26,51 +26,64 @@ constexpr int kRegDword = 4;
 // indent of two spaces.
 constexpr qsizetype kHexLineLimit = 76;
 
-bool IsHexDigits(const QString &text, qsizetype maxLength) {
+bool IsHexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
+
+int HexDigitValue(QChar c) {
+    const char16_t u = c.unicode();
+    return u <= u'9' ? u - u'0' : (u | 0x20) - u'a' + 10;
+}
+
+bool IsHexDigits(QStringView text, qsizetype maxLength) {
     return !text.isEmpty() && text.size() <= maxLength &&
-           std::all_of(text.begin(), text.end(), [](QChar c) {
-               const char16_t u = c.unicode();
-               return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f') ||
-                      (u >= u'A' && u <= u'F');
-           });
+           std::all_of(text.begin(), text.end(), IsHexDigit);
 }
 
 // Parses a double-quoted text starting at `pos` (at the opening quote), with \\ and \" as the
 // only escapes. Leaves `pos` after the closing quote.
-std::optional<QString> ParseQuoted(const QString &line, qsizetype &pos) {
+std::optional<QString> ParseQuoted(QStringView line, qsizetype &pos) {
     if (pos >= line.size() || line[pos] != u'"')
         return std::nullopt;
     QString text;
-    for (++pos; pos < line.size(); ++pos) {
+    qsizetype run = ++pos; // start of the characters not yet taken into `text`
+    for (; pos < line.size(); ++pos) {
         const QChar c = line[pos];
         if (c == u'"') {
+            text += line.sliced(run, pos - run);
             ++pos;
             return text;
         }
         if (c == u'\\') {
-            if (++pos >= line.size() || (line[pos] != u'\\' && line[pos] != u'"'))
+            if (pos + 1 >= line.size() || (line[pos + 1] != u'\\' && line[pos + 1] != u'"'))
                 return std::nullopt;
-            text += line[pos];
+            text += line.sliced(run, pos - run);
+            run = ++pos; // the escaped character starts the next run
         } else if (c.unicode() < 0x20 && c != u'\t') {
             return std::nullopt;
-        } else {
-            text += c;
         }
     }
     return std::nullopt; // no closing quote
 }
 
-std::optional<QByteArray> ParseHexBytes(const QString &list) {
+// Two hex digits a byte, separated by commas; blanks around an item are allowed.
+std::optional<QByteArray> ParseHexBytes(QStringView list) {
     QByteArray bytes;
     if (list.trimmed().isEmpty())
         return bytes;
-    for (const QString &item : list.split(u',')) {
-        const QString digits = item.trimmed();
-        if (digits.size() != 2 || !IsHexDigits(digits, 2))
+    bytes.reserve(list.size() / 3 + 1);
+    for (qsizetype pos = 0;;) {
+        const qsizetype comma = list.indexOf(u',', pos);
+        const QStringView item =
+            (comma < 0 ? list.sliced(pos) : list.sliced(pos, comma - pos)).trimmed();
+        if (!IsHexDigits(item, 2) || item.size() != 2)
             return std::nullopt;
-        bytes.append(char(digits.toUInt(nullptr, 16)));
+        bytes.append(char(HexDigitValue(item[0]) << 4 | HexDigitValue(item[1])));
+        if (comma < 0)
+            return bytes;
+        pos = comma + 1;
     }
-    return bytes;
 }
 
 std::optional<QVariant> HexValue(int type, const QByteArray &bytes) {
@@ -98,31 +111,31 @@ std::optional<QVariant> HexValue(int type, const QByteArray &bytes) {
 }
 
 // The value part of a line after "=": a quoted text, dword:, hex: or hex(N):.
-std::optional<QVariant> ParseValue(const QString &text) {
+std::optional<QVariant> ParseValue(QStringView text) {
     if (text.startsWith(u'"')) {
         qsizetype pos = 0;
         const auto value = ParseQuoted(text, pos);
-        if (!value || !text.mid(pos).trimmed().isEmpty())
+        if (!value || !text.sliced(pos).trimmed().isEmpty())
             return std::nullopt;
         return QVariant(*value);
     }
-    const QString value = text.trimmed();
-    if (value.startsWith(QLatin1String("dword:"))) {
-        const QString digits = value.mid(6);
+    const QStringView value = text.trimmed();
+    if (value.startsWith(u"dword:")) {
+        const QStringView digits = value.sliced(6);
         if (!IsHexDigits(digits, 8))
             return std::nullopt;
         return QVariant(int(quint32(digits.toUInt(nullptr, 16))));
     }
     int type = kRegBinary;
-    QString list;
-    if (value.startsWith(QLatin1String("hex:"))) {
-        list = value.mid(4);
-    } else if (value.startsWith(QLatin1String("hex("))) {
-        const qsizetype close = value.indexOf(QLatin1String("):"));
-        if (close < 0 || !IsHexDigits(value.mid(4, close - 4), 8))
+    QStringView list;
+    if (value.startsWith(u"hex:")) {
+        list = value.sliced(4);
+    } else if (value.startsWith(u"hex(")) {
+        const qsizetype close = value.indexOf(u"):");
+        if (close < 0 || !IsHexDigits(value.sliced(4, close - 4), 8))
             return std::nullopt;
-        type = int(value.mid(4, close - 4).toUInt(nullptr, 16));
-        list = value.mid(close + 2);
+        type = int(value.sliced(4, close - 4).toUInt(nullptr, 16));
+        list = value.sliced(close + 2);
     } else {
         return std::nullopt;
     }
@@ -132,90 +145,129 @@ std::optional<QVariant> ParseValue(const QString &text) {
     return HexValue(type, *bytes);
 }
 
-QString Quoted(const QString &text) {
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == u'\\' || c == u'"')
+constexpr char16_t kHexDigits[] = u"0123456789abcdef";
+
+// Appends `text` in double quotes, with \\ and \" escaped.
+void AppendQuoted(QString &out, QStringView text) {
+    out += u'"';
+    qsizetype run = 0; // start of the characters not yet copied
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\\' || text[i] == u'"') {
+            out += text.sliced(run, i - run);
             out += u'\\';
-        out += c;
+            run = i;
+        }
     }
-    return out + u'"';
+    out += text.sliced(run);
+    out += u'"';
 }
 
-// `lead` is the length of the `"name"=` text in front of the value on its first line.
-QString HexLine(const QString &prefix, const QByteArray &bytes, qsizetype lead) {
-    QString out = prefix;
-    qsizetype lineStart = -lead;
+// Appends `prefix` and the bytes as two hex digits each, separated by commas. The line began at
+// `lineStart` in `out`; it wraps as regedit wraps it.
+void AppendHex(QString &out, QStringView prefix, const QByteArray &bytes, qsizetype lineStart) {
+    out += prefix;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const QString item = QString::asprintf("%02x", uint(quint8(bytes[i])));
         const bool last = i + 1 == bytes.size();
         if (out.size() - lineStart + 3 > kHexLineLimit && !last) {
             out += QLatin1String("\\\n  ");
             lineStart = out.size() - 2;
         }
-        out += item;
+        const auto byte = quint8(bytes[i]);
+        out += QChar(kHexDigits[byte >> 4]);
+        out += QChar(kHexDigits[byte & 0xF]);
         if (!last)
             out += u',';
     }
-    return out;
 }
 
-std::optional<QString> ValueText(const QVariant &value, qsizetype lead) {
+// Appends the text of a value after its `"name"=`, on a line that began at `lineStart` in `out`.
+// False for a type the registry cannot hold.
+bool AppendValue(QString &out, const QVariant &value, qsizetype lineStart) {
     switch (value.typeId()) {
-    case QMetaType::Int:
-        return QString::asprintf("dword:%08x", quint32(value.toInt()));
+    case QMetaType::Int: {
+        const auto number = quint32(value.toInt());
+        out += QLatin1String("dword:");
+        for (int shift = 28; shift >= 0; shift -= 4)
+            out += QChar(kHexDigits[(number >> shift) & 0xF]);
+        return true;
+    }
     case QMetaType::QString: {
         const QString text = value.toString();
         const bool plain = std::none_of(text.begin(), text.end(),
                                         [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
-        if (plain)
-            return Quoted(text);
+        if (plain) {
+            AppendQuoted(out, text);
+            return true;
+        }
         QByteArray utf16;
         for (const QChar c : text + QChar(0)) {
             utf16.append(char(c.unicode() & 0xFF));
             utf16.append(char(c.unicode() >> 8));
         }
-        return HexLine(QStringLiteral("hex(1):"), utf16, lead);
+        AppendHex(out, u"hex(1):", utf16, lineStart);
+        return true;
     }
     case QMetaType::QByteArray:
-        return HexLine(QStringLiteral("hex:"), value.toByteArray(), lead);
+        AppendHex(out, u"hex:", value.toByteArray(), lineStart);
+        return true;
     default:
         if (value.metaType() == QMetaType::fromType<RegTypedData>()) {
             const auto data = value.value<RegTypedData>();
-            return HexLine(QString::asprintf("hex(%x):", uint(data.type)), data.bytes, lead);
+            AppendHex(out, QString::asprintf("hex(%x):", uint(data.type)), data.bytes, lineStart);
+            return true;
         }
-        return std::nullopt; // a type the registry cannot hold: refuse the whole write
+        return false;
     }
 }
 
 } // namespace
 
 bool ReadRegFile(QIODevice &device, QSettings::SettingsMap &map) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QByteArray data = device.readAll();
+    // One byte more than a store may hold tells a file at the limit from a larger one, whatever
+    // its size on disk said before.
+    QByteArray data;
+    while (data.size() <= kMaxStoreFileBytes) {
+        const QByteArray chunk = device.read(kMaxStoreFileBytes + 1 - data.size());
+        if (chunk.isEmpty())
+            break;
+        data += chunk;
+    }
+    if (data.size() > kMaxStoreFileBytes)
+        return false;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(data);
     if (decoder.hasError())
         return false;
 
-    QStringList lines = text.split(u'\n');
-    for (QString &line : lines) {
+    // The lines of the text without their line ends, one after the other.
+    qsizetype next = 0;
+    const auto nextLine = [&text, &next]() -> std::optional<QStringView> {
+        if (next > text.size())
+            return std::nullopt;
+        qsizetype end = text.indexOf(u'\n', next);
+        if (end < 0)
+            end = text.size();
+        QStringView line = QStringView(text).sliced(next, end - next);
+        next = end + 1;
         if (line.endsWith(u'\r'))
             line.chop(1);
-    }
-    if (lines.isEmpty() || lines.first().trimmed() != QLatin1String(kHeader))
+        return line;
+    };
+    if (nextLine()->trimmed() != QLatin1String(kHeader))
         return false;
 
     QSettings::SettingsMap values;
+    auto hint = values.constEnd(); // where the next value is likely to go
     bool inSection = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+    while (const std::optional<QStringView> current = nextLine()) {
+        const QStringView line = current->trimmed();
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[')) {
             if (!line.endsWith(u']') ||
-                line.mid(1, line.size() - 2)
+                line.sliced(1, line.size() - 2)
                         .compare(QLatin1String(kStoreKeyPath), Qt::CaseInsensitive) != 0)
                 return false; // another key: not a store of ours
             inSection = true;
@@ -227,60 +279,68 @@ bool ReadRegFile(QIODevice &device, QSettings::SettingsMap &map) {
         const auto name = ParseQuoted(line, pos);
         if (!name || name->isEmpty() || pos >= line.size() || line[pos] != u'=')
             return false;
-        QString valueText = line.mid(pos + 1);
+        QStringView valueText = line.sliced(pos + 1);
         // Hex data may continue on the next lines after a trailing backslash.
-        if (valueText.startsWith(QLatin1String("hex"))) {
-            while (valueText.endsWith(u'\\') && i + 1 < lines.size()) {
-                valueText.chop(1);
-                valueText += lines[++i].trimmed();
+        QString joined;
+        if (valueText.startsWith(u"hex") && valueText.endsWith(u'\\')) {
+            joined = valueText.toString();
+            std::optional<QStringView> more;
+            while (joined.endsWith(u'\\') && (more = nextLine())) {
+                joined.chop(1);
+                joined += more->trimmed();
             }
-            if (valueText.endsWith(u'\\'))
+            if (joined.endsWith(u'\\'))
                 return false;
+            valueText = joined;
         }
         const auto value = ParseValue(valueText);
         if (!value)
             return false;
-        values.insert(*name, *value);
+        // A file the store wrote holds its other values in order: inserted just after the one
+        // before, each costs no search.
+        hint = std::next(values.insert(hint, *name, *value));
     }
     map = values;
     return true;
 }
 
 bool WriteRegFile(QIODevice &device, const QSettings::SettingsMap &map) {
-    QStringList names;
-    for (const char *name : kKnownOrder) {
-        if (map.contains(QLatin1String(name)))
-            names.append(QLatin1String(name));
-    }
-    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
-        if (!names.contains(it.key()))
-            names.append(it.key());
-    }
-
     QString text = QLatin1String(kHeader) + QLatin1String("\n\n[") + QLatin1String(kStoreKeyPath) +
                    QLatin1String("]\n");
-    for (const QString &name : names) {
-        const QString lead = Quoted(name) + u'=';
-        const auto value = ValueText(map.value(name), lead.size());
-        if (!value)
+    const auto add = [&text](const QString &name, const QVariant &value) {
+        const qsizetype lineStart = text.size();
+        AppendQuoted(text, name);
+        text += u'=';
+        // A type the registry cannot hold refuses the whole write.
+        if (!AppendValue(text, value, lineStart))
             return false;
-        text += lead + *value + u'\n';
+        text += u'\n';
+        // UTF-8 takes at least a byte a character: a text this long is too long already.
+        return text.size() <= kMaxStoreFileBytes;
+    };
+    const auto isKnown = [](const QString &name) {
+        return std::any_of(kKnownOrder.begin(), kKnownOrder.end(),
+                           [&name](const char *known) { return name == QLatin1String(known); });
+    };
+    // The five settings come first, in the order they are read; any other value follows by name.
+    for (const char *name : kKnownOrder) {
+        const auto it = map.constFind(QLatin1String(name));
+        if (it != map.constEnd() && !add(it.key(), it.value()))
+            return false;
+    }
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        if (!isKnown(it.key()) && !add(it.key(), it.value()))
+            return false;
     }
     text += u'\n';
     const QByteArray bytes = text.toUtf8();
-    if (device.write(bytes) != bytes.size())
+    if (bytes.size() > kMaxStoreFileBytes || device.write(bytes) != bytes.size())
         return false;
     // A file buffers the text and would write it only when it is committed, where a full disk
     // goes unnoticed and an empty file replaces the store. Written out here, the failure makes
     // the whole write fail and the old file stays.
     auto *file = qobject_cast<QFileDevice *>(&device);
     return file == nullptr || file->flush();
-}
-
-QSettings::Format RegFileFormat() {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("reg"), ReadRegFile, WriteRegFile);
-    return format;
 }
 
 } // namespace vr

@@ -1,18 +1,22 @@
 #include "settings/settings_store.h"
 
 #include "i18n/message_catalogue.h"
+#include "link/line_modes.h"
 #include "settings/reg_file_format.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QVariant>
 
 #include <chrono>
+#include <functional>
 #include <initializer_list>
-#include <memory>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -24,9 +28,6 @@ namespace vr {
 namespace {
 
 constexpr char kFileName[] = "VR880TXConfig.reg";
-constexpr int kLineModeCount = 12;
-constexpr int kDefaultLineModeNo = 5;
-constexpr char kDefaultLineMode[] = "19200,e,8,1";
 
 #ifdef Q_OS_WIN
 constexpr char kSoftwareKey[] = "HKEY_LOCAL_MACHINE\\Software";
@@ -42,38 +43,45 @@ bool RegistryKeyExists() {
 }
 #endif
 
-// A file that is there but does not parse as a whole counts as a key that cannot be opened:
-// nothing is read from it and nothing is written over it. An empty file is a key without values.
-bool ParsesAsWhole(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+// Reads the file store with full access into `values`. A file that is too large or does not
+// parse as a whole, or a store that is no regular file (a pipe would block the reading, a device
+// never end it), counts as a key that cannot be opened: false, and nothing is read from it. An
+// empty file is a key without values.
+bool ReadStoreFile(const QString &path, QSettings::SettingsMap &values) {
+    if (!QFileInfo(path).isFile())
         return false;
-    if (file.size() == 0)
-        return true;
-    QSettings::SettingsMap values;
-    return ReadRegFile(file, values);
+    QFile file(path);
+    // ReadWrite alone would create a file that has gone in the meantime.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||
+        file.size() > kMaxStoreFileBytes)
+        return false;
+    values.clear();
+    return file.size() == 0 || ReadRegFile(file, values);
 }
+
+// The value of `name` in the store, or nothing when the store holds no value of that name.
+using Lookup = std::function<std::optional<QVariant>(const QString &name)>;
 
 // Reads the five values in their order. A value of the wrong type ends the reading there: it and
 // every value after it keep their defaults, the values before keep what was read.
-ScanSettings ReadValues(const QSettings &store) {
+ScanSettings ReadValues(const Lookup &valueOf) {
     ScanSettings settings;
-    const auto readInt = [&store](const char *name, int &into) {
-        if (!store.contains(QLatin1String(name)))
+    const auto readInt = [&valueOf](const char *name, int &into) {
+        const std::optional<QVariant> value = valueOf(QLatin1String(name));
+        if (!value)
             return true;
-        const QVariant value = store.value(QLatin1String(name));
-        if (value.typeId() != QMetaType::Int)
+        if (value->typeId() != QMetaType::Int)
             return false;
-        into = value.toInt();
+        into = value->toInt();
         return true;
     };
-    const auto readText = [&store](const char *name, QString &into) {
-        if (!store.contains(QLatin1String(name)))
+    const auto readText = [&valueOf](const char *name, QString &into) {
+        const std::optional<QVariant> value = valueOf(QLatin1String(name));
+        if (!value)
             return true;
-        const QVariant value = store.value(QLatin1String(name));
-        if (value.typeId() != QMetaType::QString)
+        if (value->typeId() != QMetaType::QString)
             return false;
-        into = value.toString();
+        into = value->toString();
         return true;
     };
     // The short-circuit ends the reading at the first value of the wrong type.
@@ -85,17 +93,16 @@ ScanSettings ReadValues(const QSettings &store) {
     settings.LanguageNo = LanguageNoFromFlag(settings.LanguageFlag);
 
     // An index outside the line-mode list would select nothing in the list and index past it
-    // in the scan; the store falls back to the default mode instead.
-    if (settings.ScanBaudRateNo < 0 || settings.ScanBaudRateNo >= kLineModeCount) {
-        settings.ScanBaudRateNo = kDefaultLineModeNo;
-        settings.ScanBaudRate = QLatin1String(kDefaultLineMode);
-    }
+    // in the scan; it falls back to the default index. The mode text stays: the port is opened
+    // with it, whatever the index says.
+    if (settings.ScanBaudRateNo < 0 || settings.ScanBaudRateNo >= int(kLineModes.size()))
+        settings.ScanBaudRateNo = kDefaultLineModeIndex;
     return settings;
 }
 
-// QSettings holds a lock file beside the store while it saves. Its owner writes its process id
-// into it the moment it creates it; one killed in between leaves an empty lock file (or an empty
-// ".rmlock" of the stale-lock removal) that QSettings would honour for 30 s, holding up every
+// A save holds a lock file (QLockFile) beside the store. Its owner writes its process id into it
+// the moment it creates it; one killed in between leaves an empty lock file (or an empty
+// ".rmlock" of the stale-lock removal) that QLockFile would honour for 30 s, holding up every
 // save until then. An empty lock file a second old has no live owner: wait for that age, then
 // remove it.
 void RemoveDeadEmptyLocks(const QString &path) {
@@ -135,34 +142,61 @@ void ShareWithFolderGroup(const QString &path) {
 #endif
 }
 
-// Writes the values in their order; a store that cannot be opened or created gets nothing.
-void WriteValues(const QString &path,
-                 std::initializer_list<std::pair<const char *, QVariant>> values) {
-    std::unique_ptr<QSettings> store;
-    if (path.isEmpty()) {
+using Values = std::initializer_list<std::pair<const char *, QVariant>>;
+
 #ifdef Q_OS_WIN
-        // Opens the key, creating it (and its parents) where the rights allow.
-        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
-#endif
-    } else {
-        if (QFileInfo::exists(path) && !ParsesAsWhole(path))
-            return;
-        RemoveDeadEmptyLocks(path);
-        // QSettings creates a missing folder, holds a lock file beside the store while it
-        // saves, and writes through QSaveFile: a temporary file renamed over the old one.
-        store = std::make_unique<QSettings>(path, RegFileFormat());
-    }
-    if (!store || !store->isWritable() || store->status() != QSettings::NoError)
+// Writes the values in their order into the registry key, creating the key (and its parents)
+// where the rights allow; a key that cannot be opened or created gets nothing, and after a failed
+// write nothing further is written.
+void WriteRegistryValues(Values values) {
+    QSettings store(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+    if (!store.isWritable() || store.status() != QSettings::NoError)
         return;
     for (const auto &[name, value] : values) {
-        store->setValue(QLatin1String(name), value);
-        // The registry writes at once; after a failed write nothing further is written.
-        if (store->status() != QSettings::NoError)
+        store.setValue(QLatin1String(name), value);
+        if (store.status() != QSettings::NoError)
             return;
     }
-    store->sync();
-    if (!path.isEmpty() && store->status() == QSettings::NoError)
-        ShareWithFolderGroup(path);
+    store.sync();
+}
+#endif
+
+// Writes the values into the file store and keeps the file's other values. A store that cannot
+// be opened with full access, does not parse, or would grow too large gets nothing. The new text
+// goes into a temporary file that replaces the old one only once it is complete.
+void WriteFileValues(const QString &path, Values values) {
+    const bool created = !QFileInfo::exists(path);
+    if (created && !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return;
+    RemoveDeadEmptyLocks(path);
+    // Two copies of the program may save at once: the lock makes them take turns, each reading
+    // what the one before wrote.
+    QLockFile lock(path + QLatin1String(".lock"));
+    if (!lock.lock())
+        return;
+    QSettings::SettingsMap stored;
+    if (QFileInfo::exists(path) && !ReadStoreFile(path, stored))
+        return;
+    for (const auto &[name, value] : values)
+        stored.insert(QLatin1String(name), value);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !WriteRegFile(file, stored) || !file.commit())
+        return;
+    if (created)
+        QFile::setPermissions(path,
+                              QFile::permissions(path) | QFile::ReadOwner | QFile::WriteOwner);
+    ShareWithFolderGroup(path);
+}
+
+// Writes the values in their order: into the registry for an empty `path`, else into that file.
+void WriteValues(const QString &path, Values values) {
+    if (!path.isEmpty()) {
+        WriteFileValues(path, values);
+        return;
+    }
+#ifdef Q_OS_WIN
+    WriteRegistryValues(values);
+#endif
 }
 
 } // namespace
@@ -184,29 +218,38 @@ QString SettingsStore::filePath() const {
 }
 
 ScanSettings SettingsStore::load() const {
-    std::unique_ptr<QSettings> store;
     if (registry_) {
 #ifdef Q_OS_WIN
         if (!RegistryKeyExists())
             return {};
-        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
-#endif
-    } else {
-        const QString path = filePath();
-        const QFileInfo file(path);
-        const QFileInfo folder(file.absolutePath());
-        if (!file.exists())
+        const QSettings store(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+        if (!store.isWritable() || store.status() != QSettings::NoError)
             return {};
-        // Full access: the file can be read and written and the folder takes the replacement
-        // file of a save. Without it the store is as good as closed.
-        if (!file.isReadable() || !file.isWritable() || !folder.isWritable() ||
-            !ParsesAsWhole(path))
-            return {};
-        store = std::make_unique<QSettings>(path, RegFileFormat());
-    }
-    if (!store || !store->isWritable() || store->status() != QSettings::NoError)
+        return ReadValues([&store](const QString &name) -> std::optional<QVariant> {
+            if (!store.contains(name))
+                return std::nullopt;
+            return store.value(name);
+        });
+#else
         return {};
-    return ReadValues(*store);
+#endif
+    }
+    const QString path = filePath();
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    // Full access: the file can be read and written and the folder takes the replacement file
+    // of a save. Without it, or when the file is too large or damaged, the store is as good as
+    // closed.
+    QSettings::SettingsMap values;
+    if (!file.exists() || !file.isReadable() || !file.isWritable() || !folder.isWritable() ||
+        !ReadStoreFile(path, values))
+        return {};
+    return ReadValues([&values](const QString &name) -> std::optional<QVariant> {
+        const auto it = values.constFind(name);
+        if (it == values.constEnd())
+            return std::nullopt;
+        return *it;
+    });
 }
 
 void SettingsStore::SaveScanSettings(const ScanSettings &settings) const {

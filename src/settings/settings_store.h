@@ -1,20 +1,27 @@
 #pragma once
 
+#include "link/line_modes.h"
+
 #include <QString>
 
 namespace vr {
+
+// The text of the default line mode of the link, "19200,e,8,1".
+inline QString DefaultLineModeText() {
+    return QString::fromLatin1(kLineModes[kDefaultLineModeIndex]);
+}
 
 // The folder of the machine-wide settings file on platforms without a registry.
 inline constexpr char kMachineSettingsDirectory[] = "/var/lib/vr880tx-config";
 
 // The five settings kept between runs, held in memory for the whole run.
 struct ScanSettings {
-    int ScanCommNo = 0;                   // port n of COMn; 0 when none is known
-    QString ScanBaudRate = "19200,e,8,1"; // line-mode text
-    int ScanBaudRateNo = 5;               // its index 0 to 11 in the line-mode list
-    QString ScanCardID = "00000000";      // text of the card-number field
-    QString LanguageFlag = "English";     // "English", "ChineseGB" or "ChineseBIG5"
-    int LanguageNo = 0;                   // 0 English, 1 simplified, 2 traditional Chinese
+    int ScanCommNo = 0;                           // port n of COMn; 0 when none is known
+    QString ScanBaudRate = DefaultLineModeText(); // line-mode text
+    int ScanBaudRateNo = kDefaultLineModeIndex;   // its index 0 to 11 in the line-mode list
+    QString ScanCardID = "00000000";              // text of the card-number field
+    QString LanguageFlag = "English";             // "English", "ChineseGB" or "ChineseBIG5"
+    int LanguageNo = 0;                           // 0 English, 1 simplified, 2 traditional Chinese
 };
 
 // The machine-wide store of the five settings: the registry key
@@ -35,9 +42,8 @@ public:
     ScanSettings load() const;
 
     // The three saves, each of the values named. Virtual so that a test can watch them.
-    virtual void
-    SaveScanSettings(const ScanSettings &settings) const;          // ScanCommNo, ScanBaudRateNo,
-                                                                   // ScanBaudRate
+    // ScanCommNo, ScanBaudRateNo and ScanBaudRate:
+    virtual void SaveScanSettings(const ScanSettings &settings) const;
     virtual void SaveCardID(const ScanSettings &settings) const;   // ScanCardID
     virtual void SaveLanguage(const ScanSettings &settings) const; // LanguageFlag
 

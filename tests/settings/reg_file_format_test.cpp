@@ -89,6 +89,22 @@ TEST(RegFile, LongBinaryWrapsLikeRegeditAndReadsBack) {
     EXPECT_EQ(read.value(QStringLiteral("Blob")).toByteArray(), bytes);
 }
 
+// The reader stops one byte past the limit, whatever the device holds beyond it.
+TEST(RegFile, ReadsATextAtTheSizeLimitAndRefusesALongerOne) {
+    for (const qint64 size :
+         {kMaxStoreFileBytes, kMaxStoreFileBytes + 1, 20 * kMaxStoreFileBytes}) {
+        QBuffer buffer;
+        buffer.setData(PaddedTo(kHead + "\"ScanCommNo\"=dword:00000003\n", size));
+        buffer.open(QIODevice::ReadOnly);
+        QSettings::SettingsMap read;
+        EXPECT_EQ(ReadRegFile(buffer, read), size == kMaxStoreFileBytes) << size;
+        EXPECT_EQ(read.value(QStringLiteral("ScanCommNo")),
+                  size == kMaxStoreFileBytes ? QVariant(3) : QVariant())
+            << size;
+        EXPECT_LE(buffer.pos(), kMaxStoreFileBytes + 1) << size;
+    }
+}
+
 TEST(RegFile, RefusesToWriteATypeTheRegistryCannotHold) {
     bool ok = true;
     Written({{QStringLiteral("ScanCardID"), QStringLiteral("1")},

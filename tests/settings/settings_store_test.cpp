@@ -1,3 +1,4 @@
+#include "settings/reg_file_format.h"
 #include "settings/settings_store.h"
 #include "store_fixture.h"
 
@@ -93,14 +94,19 @@ std::vector<LoadCase> LoadCases() {
          MakeFields(0, "19200,e,8,1", 5, "", "English", 0)},
         {"EscapesAndChineseText", kHead + "\"ScanCardID\"=\"卡\\\\12\\\"3\"\n", full,
          MakeFields(0, "19200,e,8,1", 5, "卡\\12\"3", "English", 0)},
-        {"IndexAboveRange",
+        // An index outside the list falls back to 5; the port still opens with the stored text.
+        {"IndexAboveRangeKeepsModeText",
          kHead + kComm3 + "\"ScanBaudRate\"=\"57600,e,8,1\"\n" +
              "\"ScanBaudRateNo\"=dword:0000000c\n",
-         full, MakeFields(3, "19200,e,8,1", 5, "00000000", "English", 0)},
-        {"IndexNegative",
+         full, MakeFields(3, "57600,e,8,1", 5, "00000000", "English", 0)},
+        {"IndexNegativeKeepsModeText",
          kHead + kComm3 + "\"ScanBaudRate\"=\"57600,e,8,1\"\n" +
              "\"ScanBaudRateNo\"=dword:ffffffff\n",
-         full, MakeFields(3, "19200,e,8,1", 5, "00000000", "English", 0)},
+         full, MakeFields(3, "57600,e,8,1", 5, "00000000", "English", 0)},
+        {"IndexAboveRangeThenCardAndLanguageRead",
+         kHead + kComm3 + "\"ScanBaudRate\"=\"9600,e,8,1\"\n" +
+             "\"ScanBaudRateNo\"=dword:0000000c\n" + kCard + kLanguageGB,
+         full, MakeFields(3, "9600,e,8,1", 5, "1234567890", "ChineseGB", 1)},
         {"LastIndexInRange",
          kHead + "\"ScanBaudRate\"=\"115200,e,8,1\"\n" + "\"ScanBaudRateNo\"=dword:0000000b\n",
          full, MakeFields(0, "115200,e,8,1", 11, "00000000", "English", 0)},
@@ -137,6 +143,8 @@ std::vector<LoadCase> LoadCases() {
         {"DamagedBinaryGarbage", good + QByteArray("\x00\x13\x8f\x01\n", 5), full, defaults},
         {"ReadOnlyFile", kAllFive, Access::ReadOnlyFile, defaults},
         {"ReadOnlyFolder", kAllFive, Access::ReadOnlyFolder, defaults},
+        {"AtSizeLimit", PaddedTo(kAllFive, kMaxStoreFileBytes), full, AllFive()},
+        {"AboveSizeLimit", PaddedTo(kAllFive, kMaxStoreFileBytes + 1), full, defaults},
     };
 }
 
@@ -292,13 +300,32 @@ TEST_P(SaveRefused, LeavesTheOldFileIntact) {
 
 INSTANTIATE_TEST_SUITE_P(
     Store, SaveRefused,
-    ::testing::Values(RefusedCase{"ReadOnlyFolder", kAllFive, Access::ReadOnlyFolder, nullptr},
-                      RefusedCase{"ReadOnlyFile", kAllFive, Access::ReadOnlyFile, nullptr},
-                      RefusedCase{"DamagedFile", kHead + kComm3 + "\"ScanCardID\"=\"12",
-                                  Access::Full, nullptr},
-                      RefusedCase{"MissingFolderInReadOnlyParent", std::nullopt,
-                                  Access::ReadOnlyFolder, "vr880tx-config"}),
+    ::testing::Values(
+        RefusedCase{"ReadOnlyFolder", kAllFive, Access::ReadOnlyFolder, nullptr},
+        RefusedCase{"ReadOnlyFile", kAllFive, Access::ReadOnlyFile, nullptr},
+        RefusedCase{"DamagedFile", kHead + kComm3 + "\"ScanCardID\"=\"12", Access::Full, nullptr},
+        RefusedCase{"MissingFolderInReadOnlyParent", std::nullopt, Access::ReadOnlyFolder,
+                    "vr880tx-config"},
+        RefusedCase{"AboveSizeLimit", PaddedTo(kAllFive, kMaxStoreFileBytes + 1), Access::Full,
+                    nullptr},
+        // Every save makes a value longer: the file would grow past the limit and
+        // the next start would refuse it.
+        RefusedCase{"SavesWouldPassSizeLimit",
+                    PaddedTo(kHead + kComm3 + kRate9600 + kNo2 + "\"ScanCardID\"=\"1\"\n" +
+                                 "\"LanguageFlag\"=\"English\"\n",
+                             kMaxStoreFileBytes),
+                    Access::Full, nullptr}),
     [](const auto &row) { return std::string(row.param.name); });
+
+// A store at the size limit stays in use: a save that keeps the file within the limit is written.
+TEST(SettingsSave, AtTheSizeLimitASaveThatFitsIsWritten) {
+    StoreFolder folder;
+    folder.write(PaddedTo(kAllFive, kMaxStoreFileBytes));
+    SettingsStore(folder.path()).SaveCardID(NewSettings()); // as long as the stored card number
+    EXPECT_EQ(folder.read(), PaddedTo(kHead + kComm3 + kRate9600 + kNo2 +
+                                          "\"ScanCardID\"=\"0000001234\"\n" + kLanguageGB,
+                                      kMaxStoreFileBytes));
+}
 
 // A crash or a full disk in the middle of a save must not damage the store, so a save writes a
 // new file and renames it over the old one. A hard link to the old file shows that: it keeps

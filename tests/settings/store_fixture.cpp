@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -36,6 +38,14 @@ void ChangeMode(const QString &path, mode_t mode) {
 }
 
 } // namespace
+
+QByteArray PaddedTo(const QByteArray &content, qint64 size) {
+    const QByteArray open = "\"Padding\"=\"";
+    const QByteArray close = "\"\n\n";
+    const qint64 fill = size - content.size() - open.size() - close.size();
+    EXPECT_GE(fill, 0);
+    return content + open + QByteArray(std::max<qint64>(fill, 0), 'x') + close;
+}
 
 Fields FieldsOf(const ScanSettings &s) {
     return {s.ScanCommNo, s.ScanBaudRate, s.ScanBaudRateNo,

@@ -19,6 +19,10 @@ inline const QByteArray kHead = "Windows Registry Editor Version 5.00\n"
                                 "\n"
                                 "[HKEY_LOCAL_MACHINE\\Software\\VORNA\\VR880TXConfig]\n";
 
+// `content` (a header and its values) with a text value "Padding" after them that makes the file
+// exactly `size` bytes long, as the store itself would write it.
+QByteArray PaddedTo(const QByteArray &content, qint64 size);
+
 // The six settings as one comparable, printable value.
 using Fields = std::tuple<int, QString, int, QString, QString, int>;
 Fields FieldsOf(const ScanSettings &settings);
