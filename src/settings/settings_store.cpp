@@ -43,12 +43,18 @@ bool RegistryKeyExists() {
 }
 #endif
 
+// A store file must be a regular file of its own. A pipe would block the reading, a device never
+// end it, and a symbolic link, which anyone who may write the shared folder can make, would let
+// them choose the file that the next operator's program reads, replaces or creates.
+bool IsPlainFile(const QFileInfo &file) {
+    return file.isFile() && !file.isSymLink();
+}
+
 // Reads the file store with full access into `values`. A file that is too large or does not
-// parse as a whole, or a store that is no regular file (a pipe would block the reading, a device
-// never end it), counts as a key that cannot be opened: false, and nothing is read from it. An
-// empty file is a key without values.
+// parse as a whole, or a store that is no plain file, counts as a key that cannot be opened:
+// false, and nothing is read from it. An empty file is a key without values.
 bool ReadStoreFile(const QString &path, QSettings::SettingsMap &values) {
-    if (!QFileInfo(path).isFile())
+    if (!IsPlainFile(QFileInfo(path)))
         return false;
     QFile file(path);
     // ReadWrite alone would create a file that has gone in the meantime.
@@ -165,6 +171,9 @@ void WriteRegistryValues(Values values) {
 // be opened with full access, does not parse, or would grow too large gets nothing. The new text
 // goes into a temporary file that replaces the old one only once it is complete.
 void WriteFileValues(const QString &path, Values values) {
+    // A link, dangling or not, is no store of ours: nothing is written through it.
+    if (QFileInfo(path).isSymLink())
+        return;
     const bool created = !QFileInfo::exists(path);
     if (created && !QDir().mkpath(QFileInfo(path).absolutePath()))
         return;

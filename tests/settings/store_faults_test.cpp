@@ -142,7 +142,9 @@ std::map<QString, QByteArray> Snapshot(const QString &root) {
             : file.open(QIODevice::ReadOnly)
                 ? file.readAll()
                 : "<unreadable, " + QByteArray::number(entry.size()) + " bytes>";
-        entries[QDir(root).relativeFilePath(entry.filePath())] = content;
+        const QByteArray link =
+            entry.isSymLink() ? "<link to " + entry.symLinkTarget().toUtf8() + "> " : QByteArray();
+        entries[QDir(root).relativeFilePath(entry.filePath())] = link + content;
     }
     return entries;
 }
@@ -480,6 +482,18 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"StoreFileIsAPipe", "",
                                 [](const StoreFolder &f) {
                                     ASSERT_EQ(::mkfifo(Path(f.file()).constData(), 0666), 0);
+                                }},
+                      // Anyone who may write the shared folder could point the store at a file
+                      // of theirs choosing, to have it read, replaced or created by the next
+                      // operator's program (root's too).
+                      PlaceCase{"StoreFileIsALink", "",
+                                [](const StoreFolder &f) {
+                                    WriteFile(f.path() + "/elsewhere.reg", kStoredFile);
+                                    ASSERT_TRUE(QFile::link(f.path() + "/elsewhere.reg", f.file()));
+                                }},
+                      PlaceCase{"StoreFileIsADanglingLink", "",
+                                [](const StoreFolder &f) {
+                                    ASSERT_TRUE(QFile::link(f.path() + "/absent.reg", f.file()));
                                 }}),
     [](const auto &row) { return std::string(row.param.name); });
 
