@@ -11,12 +11,16 @@
 #include <QVariant>
 
 #include <chrono>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <utility>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include "settings/registry_key_windows.h"
+#else
 #include <sys/stat.h>
 #endif
 
@@ -27,20 +31,6 @@ constexpr char kFileName[] = "VR880TXConfig.reg";
 constexpr int kLineModeCount = 12;
 constexpr int kDefaultLineModeNo = 5;
 constexpr char kDefaultLineMode[] = "19200,e,8,1";
-
-#ifdef Q_OS_WIN
-constexpr char kSoftwareKey[] = "HKEY_LOCAL_MACHINE\\Software";
-
-// Opens the key only if it exists already: a QSettings on a missing key would create it.
-bool RegistryKeyExists() {
-    const QSettings software(QLatin1String(kSoftwareKey), QSettings::NativeFormat);
-    if (!software.childGroups().contains(QLatin1String("VORNA"), Qt::CaseInsensitive))
-        return false;
-    const QSettings maker(QLatin1String(kSoftwareKey) + QLatin1String("\\VORNA"),
-                          QSettings::NativeFormat);
-    return maker.childGroups().contains(QLatin1String("VR880TXConfig"), Qt::CaseInsensitive);
-}
-#endif
 
 // A file that is there but does not parse as a whole counts as a key that cannot be opened:
 // nothing is read from it and nothing is written over it. An empty file is a key without values.
@@ -54,26 +44,30 @@ bool ParsesAsWhole(const QString &path) {
     return ReadRegFile(file, values);
 }
 
+// A stored value by name: none when it is missing; an int for a 32-bit integer, a QString for a
+// text, anything else for a value of another type.
+using ValueLookup = std::function<std::optional<QVariant>(const char *name)>;
+
 // Reads the five values in their order. A value of the wrong type ends the reading there: it and
 // every value after it keep their defaults, the values before keep what was read.
-ScanSettings ReadValues(const QSettings &store) {
+ScanSettings ReadValues(const ValueLookup &lookup) {
     ScanSettings settings;
-    const auto readInt = [&store](const char *name, int &into) {
-        if (!store.contains(QLatin1String(name)))
+    const auto readInt = [&lookup](const char *name, int &into) {
+        const std::optional<QVariant> value = lookup(name);
+        if (!value)
             return true;
-        const QVariant value = store.value(QLatin1String(name));
-        if (value.typeId() != QMetaType::Int)
+        if (value->typeId() != QMetaType::Int)
             return false;
-        into = value.toInt();
+        into = value->toInt();
         return true;
     };
-    const auto readText = [&store](const char *name, QString &into) {
-        if (!store.contains(QLatin1String(name)))
+    const auto readText = [&lookup](const char *name, QString &into) {
+        const std::optional<QVariant> value = lookup(name);
+        if (!value)
             return true;
-        const QVariant value = store.value(QLatin1String(name));
-        if (value.typeId() != QMetaType::QString)
+        if (value->typeId() != QMetaType::QString)
             return false;
-        into = value.toString();
+        into = value->toString();
         return true;
     };
     // The short-circuit ends the reading at the first value of the wrong type.
@@ -91,6 +85,14 @@ ScanSettings ReadValues(const QSettings &store) {
         settings.ScanBaudRate = QLatin1String(kDefaultLineMode);
     }
     return settings;
+}
+
+ScanSettings ReadValues(const QSettings &store) {
+    return ReadValues([&store](const char *name) -> std::optional<QVariant> {
+        if (!store.contains(QLatin1String(name)))
+            return std::nullopt;
+        return store.value(QLatin1String(name));
+    });
 }
 
 // QSettings holds a lock file beside the store while it saves. Its owner writes its process id
@@ -141,9 +143,14 @@ void WriteValues(const QString &path,
     std::unique_ptr<QSettings> store;
     if (path.isEmpty()) {
 #ifdef Q_OS_WIN
-        // Opens the key, creating it (and its parents) where the rights allow.
-        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+        // Opens the key, creating it (and its parents) where the rights allow. The registry
+        // writes at once; after a failed write nothing further is written.
+        const std::unique_ptr<RegistryKey> key = RegistryKey::open(true);
+        for (auto value = values.begin(); key && value != values.end(); ++value)
+            if (!key->setValue(value->first, value->second))
+                break;
 #endif
+        return;
     } else {
         if (QFileInfo::exists(path) && !ParsesAsWhole(path))
             return;
@@ -156,7 +163,6 @@ void WriteValues(const QString &path,
         return;
     for (const auto &[name, value] : values) {
         store->setValue(QLatin1String(name), value);
-        // The registry writes at once; after a failed write nothing further is written.
         if (store->status() != QSettings::NoError)
             return;
     }
@@ -187,10 +193,13 @@ ScanSettings SettingsStore::load() const {
     std::unique_ptr<QSettings> store;
     if (registry_) {
 #ifdef Q_OS_WIN
-        if (!RegistryKeyExists())
-            return {};
-        store = std::make_unique<QSettings>(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
+        // Opened without creating it: a key that is missing or that cannot be opened with full
+        // access gives the defaults.
+        const std::unique_ptr<RegistryKey> key = RegistryKey::open(false);
+        if (key)
+            return ReadValues([&key](const char *name) { return key->value(name); });
 #endif
+        return {};
     } else {
         const QString path = filePath();
         const QFileInfo file(path);
