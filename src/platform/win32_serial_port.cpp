@@ -3,7 +3,6 @@
 #include <timeapi.h>
 
 #include <chrono>
-#include <thread>
 
 #include "platform/serial_device.h"
 
@@ -130,7 +129,8 @@ bool Win32SerialPort::readByte(std::uint8_t &byte) {
     }
     // A read that fails (the device is gone) comes back at once: wait out the millisecond, so a
     // reply wait on such a port does not spin.
-    std::this_thread::sleep_until(start + kReadTimeout);
+    if (std::chrono::steady_clock::now() - start < kReadTimeout)
+        ::Sleep(1);
     return false;
 }
 

@@ -20,6 +20,7 @@
 #include "link/line_modes.h"
 #include "platform/port_names.h"
 #include "platform/qt_platform.h"
+#include "platform/tone.h"
 #include "platform/win32_serial_port.h"
 
 namespace vr {
@@ -123,6 +124,16 @@ TEST(Win32PortProblems, CreateFileErrorsBecomeReasons) {
     EXPECT_FALSE(text.empty());
     EXPECT_NE(text.back(), '\n');
     EXPECT_EQ(SystemErrorText(0xDEADu), "Windows error 57005");
+}
+
+// The operations' pauses count on a tone taking its length, sound device or not.
+TEST(Win32Tone, TakesItsLength) {
+    for (const int frequencyHz : {1000, 300, 20}) {
+        const auto start = std::chrono::steady_clock::now();
+        PlayTone(frequencyHz, 150);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150))
+            << frequencyHz << " Hz";
+    }
 }
 
 class PortOpen : public ::testing::Test {
