@@ -5,7 +5,7 @@
 #include <QThread>
 
 #include "platform/port_names.h"
-#include "platform/qt_serial_port.h"
+#include "platform/serial_device.h"
 #include "platform/tone.h"
 
 namespace vr {
@@ -31,7 +31,7 @@ void QtPlatform::pumpEvents() {
 std::unique_ptr<SerialPort> QtPlatform::openSerial(int portNumber,
                                                    const std::optional<LineSettings> &line,
                                                    PortOpenFailure &failure) {
-    return QtSerialPort::open(SerialDeviceName(portNumber), line, failure);
+    return OpenSerialDevice(SerialDeviceName(portNumber), line, failure);
 }
 
 void QtPlatform::beep(int frequencyHz, int durationMs) {

@@ -6,8 +6,9 @@
 
 namespace vr {
 
-// The platform the program runs on: Qt's clock, sleep and event pump, serial ports through
-// Qt Serial Port (named as port_names.h says), and the machine's sound device for beeps.
+// The platform the program runs on: Qt's clock, sleep and event pump, serial ports (named as
+// port_names.h says; Qt Serial Port on Linux, the Win32 comm calls on Windows), and the
+// machine's sound device for beeps.
 class QtPlatform : public Platform {
 public:
     QtPlatform();

@@ -1,5 +1,6 @@
 #include "platform/qt_serial_port.h"
 
+#include "platform/serial_device.h"
 
 namespace vr {
 namespace {
@@ -59,6 +60,12 @@ void QtSerialPort::write(const std::uint8_t *data, std::size_t count) {
     port_.write(reinterpret_cast<const char *>(data), static_cast<qint64>(count));
     port_.waitForBytesWritten(kWriteTakenLimitMs);
     port_.clearError();
+}
+
+std::unique_ptr<SerialPort> OpenSerialDevice(const std::string &deviceName,
+                                             const std::optional<LineSettings> &line,
+                                             PortOpenFailure &failure) {
+    return QtSerialPort::open(deviceName, line, failure);
 }
 
 } // namespace vr

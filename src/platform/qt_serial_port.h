@@ -9,7 +9,7 @@
 
 namespace vr {
 
-// A serial port on Qt Serial Port, which opens it exclusively (a lock file and, on Unix,
+// A serial port on Qt Serial Port (the Linux one), which opens it exclusively (a lock file and
 // TIOCEXCL, so a second opener fails, also in another process) and puts back its settings when
 // it closes.
 class QtSerialPort : public SerialPort {
@@ -35,7 +35,7 @@ private:
 
 // One read of at most about 1 ms: the byte Qt already holds, else the first byte the device
 // brings within the millisecond. A device that is gone (hung up) still takes its millisecond,
-// so a reply wait on it does not spin. One implementation per operating system.
+// so a reply wait on it does not spin.
 bool ReadOneByte(QSerialPort &port, std::uint8_t &byte);
 
 } // namespace vr

@@ -16,11 +16,14 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <thread>
 #include <utility>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include "settings/registry_key_windows.h"
+#else
 #include <sys/stat.h>
 #endif
 
@@ -28,20 +31,6 @@ namespace vr {
 namespace {
 
 constexpr char kFileName[] = "VR880TXConfig.reg";
-
-#ifdef Q_OS_WIN
-constexpr char kSoftwareKey[] = "HKEY_LOCAL_MACHINE\\Software";
-
-// Opens the key only if it exists already: a QSettings on a missing key would create it.
-bool RegistryKeyExists() {
-    const QSettings software(QLatin1String(kSoftwareKey), QSettings::NativeFormat);
-    if (!software.childGroups().contains(QLatin1String("VORNA"), Qt::CaseInsensitive))
-        return false;
-    const QSettings maker(QLatin1String(kSoftwareKey) + QLatin1String("\\VORNA"),
-                          QSettings::NativeFormat);
-    return maker.childGroups().contains(QLatin1String("VR880TXConfig"), Qt::CaseInsensitive);
-}
-#endif
 
 // A store file must be a regular file of its own. A pipe would block the reading, a device never
 // end it, and a symbolic link, which anyone who may write the shared folder can make, would let
@@ -155,15 +144,10 @@ using Values = std::initializer_list<std::pair<const char *, QVariant>>;
 // where the rights allow; a key that cannot be opened or created gets nothing, and after a failed
 // write nothing further is written.
 void WriteRegistryValues(Values values) {
-    QSettings store(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
-    if (!store.isWritable() || store.status() != QSettings::NoError)
-        return;
-    for (const auto &[name, value] : values) {
-        store.setValue(QLatin1String(name), value);
-        if (store.status() != QSettings::NoError)
+    const std::unique_ptr<RegistryKey> key = RegistryKey::open(true);
+    for (auto value = values.begin(); key && value != values.end(); ++value)
+        if (!key->setValue(value->first, value->second))
             return;
-    }
-    store.sync();
 }
 #endif
 
@@ -229,16 +213,12 @@ QString SettingsStore::filePath() const {
 ScanSettings SettingsStore::load() const {
     if (registry_) {
 #ifdef Q_OS_WIN
-        if (!RegistryKeyExists())
+        // Opened without creating it: a key that is missing or that cannot be opened with full
+        // access gives the defaults.
+        const std::unique_ptr<RegistryKey> key = RegistryKey::open(false);
+        if (!key)
             return {};
-        const QSettings store(QLatin1String(kStoreKeyPath), QSettings::NativeFormat);
-        if (!store.isWritable() || store.status() != QSettings::NoError)
-            return {};
-        return ReadValues([&store](const QString &name) -> std::optional<QVariant> {
-            if (!store.contains(name))
-                return std::nullopt;
-            return store.value(name);
-        });
+        return ReadValues([&key](const QString &name) { return key->value(qPrintable(name)); });
 #else
         return {};
 #endif
