@@ -193,7 +193,10 @@ bool AppendValue(QString &out, const QVariant &value, qsizetype lineStart) {
     }
     case QMetaType::QString: {
         const QString text = value.toString();
-        const bool plain = std::none_of(text.begin(), text.end(),
+        // A quoted text is a line of UTF-8: line breaks and other control characters, and a
+        // half of a surrogate pair (which UTF-8 cannot carry), go as UTF-16 in hex instead.
+        const bool plain = QStringView(text).isValidUtf16() &&
+                           std::none_of(text.begin(), text.end(),
                                         [](QChar c) { return c.unicode() < 0x20 && c != u'\t'; });
         if (plain) {
             AppendQuoted(out, text);
