@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyle>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -69,7 +70,13 @@ const StatusLine::Fit &StatusLine::fit() const {
     fit_.baseFont = font();
     fit_.room = space;
     fit_.font = FittedFont(font(), text(), space.width());
-    const int width = TextWidth(fit_.font, text());
+    const int natural = TextWidth(fit_.font, text());
+    // A face without narrower cuts (a bitmap face, for one) keeps its width whatever the
+    // stretch: its glyphs are scaled instead, down to the same narrowest width.
+    fit_.scale = natural > space.width()
+                     ? std::max(qreal(space.width()) / natural, kNarrowestStretch / 100.0)
+                     : 1.0;
+    const int width = qCeil(natural * fit_.scale);
     // Centred on the whole panel, then pushed left of the lamp, but never out of the room's
     // left edge: a text wider than the room shows its start.
     const QRect panel = contentsRect();
@@ -84,6 +91,10 @@ QFont StatusLine::textFont() const {
     return fit().font;
 }
 
+qreal StatusLine::textScale() const {
+    return fit().scale;
+}
+
 void StatusLine::paintEvent(QPaintEvent *event) {
     // The frame as a panel draws it; the text by this line's own rules.
     QFrame::paintEvent(event);
@@ -92,7 +103,11 @@ void StatusLine::paintEvent(QPaintEvent *event) {
     // A glyph's ink may reach a pixel beyond its advance; the gaps leave room for it.
     painter.setClipRect(placed.room.adjusted(-1, 0, 1, 0));
     painter.setFont(placed.font);
-    style()->drawItemText(&painter, placed.rect, Qt::AlignLeft | Qt::AlignVCenter, palette(),
+    painter.translate(placed.rect.left(), 0);
+    painter.scale(placed.scale, 1);
+    const QRect unscaled(0, placed.rect.top(), qCeil(placed.rect.width() / placed.scale),
+                         placed.rect.height());
+    style()->drawItemText(&painter, unscaled, Qt::AlignLeft | Qt::AlignVCenter, palette(),
                           isEnabled(), placed.text, foregroundRole());
 }
 

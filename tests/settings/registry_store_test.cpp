@@ -237,7 +237,7 @@ std::vector<LoadCase> LoadCases() {
         {"IndexAboveRange",
          std::vector<Stored>{Dword(L"ScanCommNo", 3), Text(L"ScanBaudRate", L"57600,e,8,1"),
                              Dword(L"ScanBaudRateNo", 12)},
-         0, MakeFields(3, "19200,e,8,1", 5, "00000000", "English", 0)},
+         0, MakeFields(3, "57600,e,8,1", 5, "00000000", "English", 0)},
         {"KeyWithoutWriteAccess", AllFiveValues(), KEY_SET_VALUE, kDefaults},
     };
 }
