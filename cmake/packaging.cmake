@@ -1,7 +1,7 @@
 # Installation and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 
-foreach(program vr880tx-config vr880tx-sim)
+foreach(program vr880tx-config vr880tx vr880tx-sim)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()

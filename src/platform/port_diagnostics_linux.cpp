@@ -201,6 +201,15 @@ void ExplainPermission(const std::string &device, PortDiagnosis &diagnosis) {
         diagnosis.details.push_back("this user may not open " + device);
         return;
     }
+    // "crw-rw----": the group may read and write.
+    const bool groupMayUse =
+        group.mode.size() == 10 && group.mode[4] == 'r' && group.mode[5] == 'w';
+    if (!groupMayUse) {
+        diagnosis.details.push_back(device + " is " + group.mode +
+                                    ": only its owner may open it (a udev rule can give serial "
+                                    "devices to the group dialout)");
+        return;
+    }
     diagnosis.details.push_back(device + " is " + group.mode + ", group " + group.name +
                                 "; this user is not in that group");
     if (MemberSinceLastLogin(group.name)) {
