@@ -50,7 +50,9 @@ public:
            const Console &console, const std::atomic<bool> *interruption)
         : invocation_(invocation), platform_(platform), store_(store), console_(console),
           interruption_(interruption),
-          progress_(console.err, console.progress && !invocation.quiet),
+          // A trace on standard error would break into the progress line.
+          progress_(console.err, console.progress && !invocation.quiet &&
+                                     invocation.trace != QStringLiteral("-")),
           feedback_(progress_, progress_.enabled() ? console.err : nullptr), link_(platform) {}
 
     ~Runner() {
@@ -321,6 +323,10 @@ private:
         if (ok && !invocation_.quiet && !feedback_.lastStatus().isEmpty() &&
             !IsLoopingTest(invocation_.command))
             PrintLine(human, feedback_.lastStatus());
+        if (ok && !invocation_.quiet && invocation_.command == Command::SetBaud)
+            PrintLine(human, "the controller now listens in " + LineModeName(invocation_.index) +
+                                 "; the stored line mode is unchanged: give --mode " +
+                                 std::to_string(invocation_.index) + " or scan again");
         if (!silent && (ok || outcome.kind != OutcomeKind::PortNotOpened))
             for (const std::string &line : OutcomeLines(invocation_, outcome))
                 PrintLine(human, line);
