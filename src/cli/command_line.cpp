@@ -9,6 +9,8 @@
 
 #include "cli/feedback.h"
 #include "cli/json_line.h"
+#include "cli/output.h"
+#include "cli/ports_listing.h"
 #include "cli/report.h"
 #include "i18n/message_catalogue.h"
 #include "link/controller_link.h"
@@ -29,15 +31,6 @@ namespace {
 
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 16;
-
-void PrintLine(std::FILE *stream, const std::string &text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fputc('\n', stream);
-}
-
-void PrintLine(std::FILE *stream, const QString &text) {
-    PrintLine(stream, text.toLocal8Bit().toStdString());
-}
 
 bool IsLoopingTest(Command command) {
     return command == Command::AutoTest || command == Command::DidoTest;
@@ -70,7 +63,7 @@ public:
             return kExitUsage;
         link_.setObserver(&watch_);
         if (invocation_.command == Command::Ports)
-            return listPorts();
+            return ListPortsCommand(invocation_, console_);
 
         session_.settings = store_.load(); // a store that cannot be read gives the defaults
         if (invocation_.language) {
@@ -139,19 +132,22 @@ private:
             }
             ownsTraceFile_ = true;
         }
-        trace_ = std::make_unique<ExchangeTrace>(traceFile_, platform_.milliseconds());
+        const std::uint32_t start = platform_.milliseconds();
+        trace_ = std::make_unique<ExchangeTrace>(traceFile_, start);
         watch_.setTrace(trace_.get());
-        trace_->note(platform_.milliseconds(),
-                     "vr880tx " VR_VERSION " " + invocation_.given.join(' ').toStdString() + ", " +
-                         QDateTime::currentDateTime()
-                             .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                             .toStdString());
+        trace_->note(start, "vr880tx " VR_VERSION " " + invocation_.given.join(' ').toStdString() +
+                                ", " +
+                                QDateTime::currentDateTime()
+                                    .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                    .toStdString());
         return true;
     }
 
     void note(const std::string &text) {
-        if (trace_)
-            trace_->note(platform_.milliseconds(), "-- " + text);
+        if (trace_) {
+            const std::uint32_t now = platform_.milliseconds();
+            trace_->note(now, "-- " + text);
+        }
     }
 
     // Operator text must go on the wire in the code page of the language; what cannot is
@@ -256,7 +252,7 @@ private:
                 outcome.kind != OutcomeKind::NotFound)
                 message += " after " + std::to_string(outcome.loop.cycles) +
                            " poll(s); the closing commands went out as on Cancel";
-            if (outcome.ok())
+            if (operationRan_ && outcome.ok())
                 message += " (the operation had succeeded)";
             return message;
         }
@@ -338,63 +334,6 @@ private:
         std::fflush(human);
         std::fflush(console_.err);
         return exitCode;
-    }
-
-    int listPorts() {
-        std::FILE *human = humanStream();
-        for (const PortEntry &entry : ListPorts(kFirstPort, kLastPort)) {
-            if (invocation_.json) {
-                JsonLine line;
-                line.number("port", entry.port);
-                if (entry.device.empty())
-                    line.null("device");
-                else
-                    line.text("device", entry.device);
-                line.text("named_by", entry.namedBy)
-                    .boolean("present", entry.present)
-                    .boolean("may_open", entry.mayOpen);
-                if (entry.accessNote.empty())
-                    line.null("note");
-                else
-                    line.text("note", entry.accessNote);
-                const auto textOrNull = [&line](const char *key, const std::string &value) {
-                    if (value.empty())
-                        line.null(key);
-                    else
-                        line.text(key, value);
-                };
-                textOrNull("maker", entry.maker);
-                textOrNull("product", entry.product);
-                textOrNull("serial", entry.serialNumber);
-                PrintLine(console_.out, line.str());
-            }
-            if (invocation_.json && invocation_.quiet)
-                continue;
-            char head[96];
-            std::snprintf(head, sizeof head, "COM%-3d %-24s %-8s ", entry.port,
-                          entry.device.empty() ? "-" : entry.device.c_str(),
-                          entry.present ? "present" : "absent");
-            std::string row = head;
-            if (entry.present)
-                row += entry.mayOpen ? "may open" : entry.accessNote;
-            else if (entry.accessNote != "absent")
-                row += entry.accessNote;
-            while (!row.empty() && row.back() == ' ')
-                row.pop_back();
-            row += "  (" + entry.namedBy + ")";
-            std::string usb;
-            for (const std::string &part : {entry.maker, entry.product})
-                if (!part.empty())
-                    usb += (usb.empty() ? "" : ", ") + part;
-            if (!entry.serialNumber.empty())
-                usb += (usb.empty() ? "" : ", ") + std::string("serial ") + entry.serialNumber;
-            if (!usb.empty())
-                row += "  " + usb;
-            PrintLine(human, row);
-        }
-        std::fflush(console_.out);
-        std::fflush(human);
-        return kExitOk;
     }
 
     const Invocation &invocation_;

@@ -5,6 +5,7 @@
 // Before all that, its own few options: --trace FILE, --help, --version. Every other argument is
 // Qt's (or ignored, as it always was).
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QMessageBox>
 
@@ -157,9 +158,12 @@ int main(int argc, char *argv[]) {
         vr::ControllerLink link(platform);
         std::unique_ptr<vr::ExchangeTrace> exchangeTrace;
         if (trace.file != nullptr) {
-            exchangeTrace =
-                std::make_unique<vr::ExchangeTrace>(trace.file, platform.milliseconds());
-            exchangeTrace->note(platform.milliseconds(), "vr880tx-config " VR_VERSION);
+            const std::uint32_t start = platform.milliseconds();
+            exchangeTrace = std::make_unique<vr::ExchangeTrace>(trace.file, start);
+            exchangeTrace->note(start, "vr880tx-config " VR_VERSION ", " +
+                                           QDateTime::currentDateTime()
+                                               .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                               .toStdString());
             link.setObserver(exchangeTrace.get());
         }
         vr::SettingsStore store = vr::FrontEndSettingsStore();
