@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -75,8 +76,10 @@ protected:
     QTemporaryDir storeFolder;
     SettingsStore store{storeFolder.path()};
     std::atomic<bool> interruption{false};
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
+    // Files in a folder of the test's own: tmpfile() writes to the drive's root on Windows.
+    QTemporaryDir streams;
+    std::FILE *out = std::fopen(QFile::encodeName(streams.filePath("out")).constData(), "w+b");
+    std::FILE *err = std::fopen(QFile::encodeName(streams.filePath("err")).constData(), "w+b");
 };
 
 class RunInVirtualTime : public RunFixture, public ::testing::WithParamInterface<RunCase> {};
@@ -110,40 +113,41 @@ const std::string kOddReplyJson =
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, RunInVirtualTime,
     ::testing::Values(
-        RunCase{"Success",
-                {"set-clock", "--json"},
-                {kProbe, kProbe, ReplyFrame("00100")},
-                0,
-                R"({"ok":true,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678"})",
-                ""},
-        RunCase{"WrongCrcIsABadReply",
-                {"set-clock", "--json"},
-                {kProbe, kProbe, WithWrongCrc(ReplyFrame("00100"))},
-                1,
-                R"j({"ok":false,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"bad-reply","message":"Set Date Time Error: bad reply (last exchange: wrong CRC)"})j",
-                "vr880tx: Set Date Time Error: bad reply (last exchange: wrong CRC)"
-},
-        RunCase{"ProbeOfTheWrongLengthIsABadReply",
-                {"set-clock", "--json"},
-                {kProbe, ReplyFrame("00100123456789")},
-                1,
-                R"j({"ok":false,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"bad-reply","message":"Set Date Time Error: bad reply (a probe reply of the wrong length)"})j",
-                "wrong length"
-},
-        RunCase{"SilenceIsNoReply",
-                {"alarm-test", "fire", "--json"},
-                {kProbe},
-                1,
-                R"j({"ok":false,"operation":"alarm-test","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"no-reply","message":"Alarm Test Error: no reply (last exchange: quiet after 301 ms)"})j",
-                "Alarm Test Error: no reply"
-},
-        RunCase{"NobodyAnswersTheProbes",
-                {"add-card", "1234", "--json"},
-                {},
-                4,
-                R"j({"ok":false,"operation":"add-card","port":1,"mode":"19200,e,8,1","address":null,"serial":null,"error":"not-found","message":"no controller answered on COM1 in 19200,e,8,1 (3 probes to address 000)"})j",
-                "no controller answered on COM1"
-},
+        RunCase{
+            "Success",
+            {"set-clock", "--json"},
+            {kProbe, kProbe, ReplyFrame("00100")},
+            0,
+            R"({"ok":true,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678"})",
+            ""},
+        RunCase{
+            "WrongCrcIsABadReply",
+            {"set-clock", "--json"},
+            {kProbe, kProbe, WithWrongCrc(ReplyFrame("00100"))},
+            1,
+            R"j({"ok":false,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"bad-reply","message":"Set Date Time Error: bad reply (last exchange: wrong CRC)"})j",
+            "vr880tx: Set Date Time Error: bad reply (last exchange: wrong CRC)"},
+        RunCase{
+            "ProbeOfTheWrongLengthIsABadReply",
+            {"set-clock", "--json"},
+            {kProbe, ReplyFrame("00100123456789")},
+            1,
+            R"j({"ok":false,"operation":"set-clock","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"bad-reply","message":"Set Date Time Error: bad reply (a probe reply of the wrong length)"})j",
+            "wrong length"},
+        RunCase{
+            "SilenceIsNoReply",
+            {"alarm-test", "fire", "--json"},
+            {kProbe},
+            1,
+            R"j({"ok":false,"operation":"alarm-test","port":1,"mode":"19200,e,8,1","address":"001","serial":"12345678","error":"no-reply","message":"Alarm Test Error: no reply (last exchange: quiet after 301 ms)"})j",
+            "Alarm Test Error: no reply"},
+        RunCase{
+            "NobodyAnswersTheProbes",
+            {"add-card", "1234", "--json"},
+            {},
+            4,
+            R"j({"ok":false,"operation":"add-card","port":1,"mode":"19200,e,8,1","address":null,"serial":null,"error":"not-found","message":"no controller answered on COM1 in 19200,e,8,1 (3 probes to address 000)"})j",
+            "no controller answered on COM1"},
         RunCase{"ReplyOfTheFreeCommandWithEveryByteEscaped",
                 {"command", "AB", "--json", "--quiet"},
                 {kProbe, kProbe, kOddReply},
@@ -151,14 +155,14 @@ INSTANTIATE_TEST_SUITE_P(
                 std::string(R"({"ok":true,"operation":"command",)") + kFound + R"(,"reply":")" +
                     kOddReplyJson + R"("})",
                 ""},
-        RunCase{"CardNumberOutsideTheCodePageIsRefusedBeforeAnythingIsSent",
-                {"add-card", "卡", "--lang", "en", "--json"},
-                {kProbe},
-                2,
-                R"j({"ok":false,"operation":"add-card","error":"usage","message":"add-card: the card number '卡' cannot be written in the code page of English (Latin-1); choose the language with --lang"})j",
-                "cannot be written in the code page of English"}),
-    [](const auto &row) {
-    return std::string(row.param.name); });
+        RunCase{
+            "CardNumberOutsideTheCodePageIsRefusedBeforeAnythingIsSent",
+            {"add-card", "卡", "--lang", "en", "--json"},
+            {kProbe},
+            2,
+            R"j({"ok":false,"operation":"add-card","error":"usage","message":"add-card: the card number '卡' cannot be written in the code page of English (Latin-1); choose the language with --lang"})j",
+            "cannot be written in the code page of English"}),
+    [](const auto &row) { return std::string(row.param.name); });
 
 TEST_F(RunFixture, ASingleCommandWithoutAKnownPortIsRefused) {
     store.SaveScanSettings(ScanSettings{}); // port 0: no scan stored one

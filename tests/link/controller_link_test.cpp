@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cctype>
 #include <optional>
 
@@ -287,7 +290,9 @@ TEST(LinkObserver, ChangesNothingInTheTimingOfTheExchanges) {
 }
 
 TEST_F(LinkTest, TraceHasALineForEachOpenRequestReplyAndClose) {
-    std::FILE *file = std::tmpfile();
+    // A file in a folder of the test's own: tmpfile() writes to the drive's root on Windows.
+    QTemporaryDir folder;
+    std::FILE *file = std::fopen(QFile::encodeName(folder.filePath("trace")).constData(), "w+b");
     ASSERT_NE(file, nullptr);
     {
         ExchangeTrace trace(file, platform.milliseconds());
