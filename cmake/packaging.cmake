@@ -1,7 +1,7 @@
 # Installation and the Debian package (cpack -G DEB).
 include(GNUInstallDirs)
 
-install(TARGETS vr880tx-config vr880tx-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vr880tx-config vr880tx vr880tx-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/vr880tx-config.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -13,7 +13,7 @@ namespace vr::sim {
 const char *const kUsage =
     "usage: vr880tx-sim [--com N] [--mode I] [--address AAA] [--serial SSSSSSSS]\n"
     "                   [--firmware VVVVVVVV] [--clock yyyymmddhhnnss] [--inputs PATTERN]\n"
-    "                   [--turnaround MS] [--fault KIND[=ARG]]...\n"
+    "                   [--turnaround MS] [--fault KIND[=ARG]]... [--heard FILE]\n"
     "\n"
     "  --com N          port number the program opens, 1-16 (default 3)\n"
     "  --mode I         line mode index 0-11 (default 5, \"19200,e,8,1\")\n"
@@ -26,6 +26,8 @@ const char *const kUsage =
     "  --turnaround MS  pause before each reply, 0-10000 (default 2)\n"
     "  --fault F        drop[=N] bad-crc lower-crc noise[=N] split[=MS] late[=MS]\n"
     "                   probe-length=19|21 flood[=N] hangup[=N]; may be repeated\n"
+    "  --heard FILE     when it ends, write the body of every request it heard (its own\n"
+    "                   address or 000, right CRC) to FILE, one a line, other bytes as \\xHH\n"
     "\n"
     "Links COM<N> in the port map folder to its pseudo-terminal, prints \"COM<N> -> /dev/pts/X\"\n"
     "when ready and serves until SIGTERM, SIGINT, SIGHUP or SIGQUIT, then removes the link.\n"
@@ -108,6 +110,11 @@ const Option kOptions[] = {
          if (ms)
              args.options.turnaroundMicros = static_cast<std::uint32_t>(*ms * 1000);
          return ms.has_value();
+     }},
+    {"--heard", "a file name",
+     [](std::string_view value, Arguments &args) {
+         args.heardFile = value;
+         return !value.empty();
      }},
     {"--fault", "a fault named in --help",
      [](std::string_view value, Arguments &args) {

@@ -15,6 +15,7 @@ struct Arguments {
     int com = 3;
     ControllerOptions options;
     std::vector<Fault> faults;
+    std::string heardFile; // --heard: where the bodies heard go when the simulator ends
 };
 
 // What the command line asks for.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "sim/arguments.h"
 #include "sim/controller_model.h"
@@ -43,6 +44,25 @@ sigset_t takeStopSignals() {
     // The ready line written to a reader that has gone fails; it does not end the simulator.
     std::signal(SIGPIPE, SIG_IGN);
     return handled;
+}
+
+// The bodies the controller heard, one a line; bytes outside printable ASCII (and the
+// backslash) as \xHH.
+bool writeHeard(const std::string &path, const std::vector<std::string> &bodies) {
+    std::FILE *file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return false;
+    for (const std::string &body : bodies) {
+        for (const char c : body) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte > 0x7E || byte == '\\')
+                std::fprintf(file, "\\x%02X", byte);
+            else
+                std::fputc(c, file);
+        }
+        std::fputc('\n', file);
+    }
+    return std::fclose(file) == 0;
 }
 
 vr::sim::ClockTime localClock() {
@@ -105,5 +125,9 @@ int main(int argc, char **argv) {
     std::fflush(stdout);
 
     endpoint.serve(stopRequested, stopSignals, [&link] { link.pointNowhere(); });
+    if (!args.heardFile.empty() && !writeHeard(args.heardFile, model.heard())) {
+        std::fprintf(stderr, "vr880tx-sim: cannot write %s\n", args.heardFile.c_str());
+        return 1;
+    }
     return 0;
 }

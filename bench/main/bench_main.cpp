@@ -3,10 +3,10 @@
 // missed goal is a MISS in the table, to be chased down.
 //
 //   vr880tx-bench [--quick] [--only PARTS] [--probes N] [--silent N] [--rounds N]
-//                 [--autotest-seconds S] [--scan-ports N] [--window-runs N]
+//                 [--autotest-seconds S] [--scan-ports N] [--window-runs N] [--cli-runs N]
 //
-//   PARTS      comma-separated: probe, noreply, autotest, scan, window, store (default all);
-//              the machine's sleep figures come with probe and noreply
+//   PARTS      comma-separated: probe, noreply, autotest, scan, window, store, cli (default
+//              all); the machine's sleep figures come with probe and noreply
 //   --quick    fewer samples and one pty port for the scan: the whole run takes under a minute
 
 #include <QApplication>
@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 
+#include "cli_measurement.h"
 #include "figures.h"
 #include "link/line_modes.h"
 #include "link_measurements.h"
@@ -39,6 +40,8 @@ using namespace vr::bench;
 constexpr int kProbeCom = 1;
 constexpr int kAutoTestCom = 2;
 constexpr int kAutoTestMode = 5; // "19200,e,8,1", the simulator's default
+constexpr int kCliCom = 4;
+constexpr int kCliMode = 5; // the simulator's default, and the default of an empty store
 
 constexpr double kProbeMedianGoal = 1.05;
 constexpr double kProbeP99Goal = 1.15;
@@ -50,15 +53,18 @@ constexpr double kWindowGoalMs = 300;
 constexpr double kResidentGoalMb = 60;
 constexpr double kStoreStartGoal = 1.2; // start-up with a large store against a normal one
 constexpr qint64 kOversizedStoreBytes = 20 << 20;
+constexpr double kCliGoal = 1.1;
+constexpr double kCliStartUpMs = 50;
 
 struct Options {
-    std::set<std::string> parts{"probe", "noreply", "autotest", "scan", "window", "store"};
+    std::set<std::string> parts{"probe", "noreply", "autotest", "scan", "window", "store", "cli"};
     int probes = 200;
     int silent = 60;
     int rounds = 3;
     double autotestSeconds = 20;
     int scanPorts = 3;
     int windowRuns = 5;
+    int cliRuns = 10;
     int sleeps = 5000;
 
     bool wants(const std::string &part) const { return parts.count(part) != 0; }
@@ -74,6 +80,7 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             options.autotestSeconds = 6;
             options.scanPorts = 1;
             options.windowRuns = 3;
+            options.cliRuns = 4;
             options.sleeps = 2000;
             continue;
         }
@@ -100,6 +107,8 @@ bool ParseOptions(int argc, char **argv, Options &options) {
             options.scanPorts = std::clamp(std::atoi(value.c_str()), 1, kScanPorts);
         } else if (option == "--window-runs") {
             options.windowRuns = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--cli-runs") {
+            options.cliRuns = std::max(1, std::atoi(value.c_str()));
         } else {
             return false;
         }
@@ -376,15 +385,42 @@ void MeasureStoreStart(const Options &options, FigureTable &table) {
                kStoreStartGoal});
 }
 
+// A whole vr880tx process, launch to exit, against the operation's own exchanges run in this
+// process; and the start-up and exit of the process alone.
+void MeasureCli(const Options &options, FigureTable &table) {
+    table.section("vr880tx set-clock as a whole process, launch to exit (" +
+                  std::to_string(options.cliRuns) + " runs after a first one)");
+    const QString program = QCoreApplication::applicationDirPath() + "/vr880tx";
+    const CliRuns runs = MeasureCliRuns(program, kCliCom, options.cliRuns);
+    const double floorMs = SetClockFloorMs(kCliMode);
+    const double inProcess = Median(runs.inProcessMs);
+    const std::string failed = Text("%.0f run(s) failed", runs.failures);
+    table.add(
+        {"vr880tx --version, launch to exit, median", Median(runs.versionMs), "ms", 0,
+         Text("max %.1f ms; process start-up and exit alone", Percentile(runs.versionMs, 1.0)),
+         kCliStartUpMs, true});
+    table.add({"find + Set Date Time in this process, median", inProcess, "ms", floorMs,
+               Text("floor: 2 probes + 100 + 100 ms + AA; max %.1f ms",
+                    Percentile(runs.inProcessMs, 1.0))});
+    table.add({"vr880tx set-clock, launch to exit, median", Median(runs.setClockMs), "ms",
+               inProcess + kCliStartUpMs,
+               Text("reference: in this process + 50 ms; max %.1f ms; ",
+                    Percentile(runs.setClockMs, 1.0)) +
+                   failed,
+               kCliGoal});
+    table.add({"  of which the process around the operation", Median(runs.setClockMs) - inProcess,
+               "ms", 0, "launch, settings, exit: the medians' difference", kCliStartUpMs, true});
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: vr880tx-bench [--quick] [--only probe,noreply,autotest,"
-                             "scan,window,store] [--probes N] [--silent N] [--rounds N]\n"
+                             "scan,window,store,cli] [--probes N] [--silent N] [--rounds N]\n"
                              "                     [--autotest-seconds S] [--scan-ports N] "
-                             "[--window-runs N]\n");
+                             "[--window-runs N] [--cli-runs N]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -410,6 +446,8 @@ int main(int argc, char **argv) {
         MeasureWindow(options, table);
     if (options.wants("store"))
         MeasureStoreStart(options, table);
+    if (options.wants("cli"))
+        MeasureCli(options, table);
 
     const double loadEnd = LoadAverage();
     table.print();

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "link/exchange_observer.h"
 #include "platform/platform.h"
 
 namespace vr {
@@ -53,9 +54,16 @@ public:
     // failed one, so that a reply which came in too late is not taken as the next reply.
     void DiscardInput();
 
+    // Tells `observer` (none: nobody) of every open, exchange and close from now on. The
+    // observer must outlive the link or be replaced first.
+    void setObserver(ExchangeObserver *observer);
+
 private:
     void writeByte(std::uint8_t byte);
     void writeBlock(const std::uint8_t *data, std::size_t count);
+    ExchangeEnd receiveReply(std::uint32_t start);
+    void report(std::string_view request, std::uint32_t requestMs, std::uint32_t waitStart,
+                ExchangeEnd end);
 
     Platform &platform_;
     std::unique_ptr<SerialPort> port_;
@@ -63,6 +71,10 @@ private:
     int replyLength_ = 0;
     std::string lastReply_;
     PortOpenFailure openFailure_;
+    int openPort_ = 0;
+    ExchangeObserver *observer_ = nullptr;
+    std::string received_; // every byte of the current wait, kept only for an observer
+    bool receivedCut_ = false;
 };
 
 } // namespace vr

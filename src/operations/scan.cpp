@@ -97,7 +97,8 @@ public:
             feedback_.lineMode(kDefaultLineModeIndex);
             feedback_.status(context_.message(Msg::NotFound));
             feedback_.beep(kLowBeepHz, kBeepMs);
-            outcome_.kind = OutcomeKind::NotFound;
+            // A scan narrowed to one port that never opened did not look for a controller.
+            outcome_.kind = onlyPortRefused_ ? OutcomeKind::PortNotOpened : OutcomeKind::NotFound;
         }
         feedback_.busyCursor(false);
         return outcome_;
@@ -157,8 +158,15 @@ private:
                     return false;
                 const std::string lineMode(kLineModes[static_cast<std::size_t>(mode)]);
                 feedback_.lineMode(mode);
-                if (!link_.CommOpen(port, lineMode))
+                if (!link_.CommOpen(port, lineMode)) {
+                    if (input_.onlyPort && mode == modes.front()) {
+                        onlyPortRefused_ = true;
+                        outcome_.port = port;
+                        outcome_.lineMode = lineMode;
+                        outcome_.portFailure = link_.LastOpenFailure();
+                    }
                     break; // an absent or held port: its other modes are not tried
+                }
                 showScanningPort(port);
                 const bool found = Probe(context_, port, mode, kSweepProbes);
                 if (found) {
@@ -212,17 +220,29 @@ private:
             feedback_.BusyMode(false);
             feedback_.lamp(LampColour::Red);
             feedback_.beep(kLowBeepHz, kBeepMs);
-            outcome_.kind = opened ? OutcomeKind::ExchangeFailed : OutcomeKind::PortNotOpened;
+            outcome_.kind = detailsInterrupted_ ? OutcomeKind::Cancelled
+                            : opened            ? OutcomeKind::ExchangeFailed
+                                                : OutcomeKind::PortNotOpened;
         }
+    }
+
+    // The front end asked to stop: no further exchange goes out.
+    bool stopHere() {
+        detailsInterrupted_ = context_.interrupted();
+        return detailsInterrupted_;
     }
 
     // "AV" twice at most, "AB" once, then "AF" whose answer does not count.
     bool exchangeDetails() {
         const std::string &address = context_.session.ControllerID;
         for (int attempt = 0; attempt < kVersionAttempts; ++attempt) {
+            if (stopHere())
+                return false;
             context_.platform.sleep(kDetailsPauseMs);
             if (!link_.SendCommand(Body(address, ReadVersionCommand())))
                 continue;
+            if (stopHere())
+                return false;
             context_.platform.sleep(kDetailsPauseMs);
             outcome_.controller.version = ReplyVersion(link_.LastReply());
             feedback_.controller(ControllerField::Version, context_.message(Msg::Version) + " : " +
@@ -253,6 +273,8 @@ private:
     ScanSettings &settings_;
     const ScanInput &input_;
     Outcome outcome_;
+    bool onlyPortRefused_ = false;
+    bool detailsInterrupted_ = false;
 };
 
 } // namespace

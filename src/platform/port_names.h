@@ -19,6 +19,10 @@ namespace vr {
 // An empty name is a port that does not exist.
 std::string SerialDeviceName(int portNumber);
 
+// Linux: the machine's serial devices in the order in which port numbers count them (rule 2
+// above), as paths under /dev.
+std::vector<std::string> MachineSerialDevices();
+
 // One entry of the machine's tty class: its kernel name ("ttyUSB0") and, for a built-in port,
 // whether a UART stands behind it (the kernel lists 32 ttyS ports whether or not they exist).
 struct TtyEntry {

@@ -31,6 +31,10 @@ std::vector<TtyEntry> machineTtys() {
 
 } // namespace
 
+std::vector<std::string> MachineSerialDevices() {
+    return OrderSerialDevices(machineTtys());
+}
+
 std::string SerialDeviceName(int portNumber) {
     if (portNumber < 1)
         return {};
@@ -40,7 +44,7 @@ std::string SerialDeviceName(int portNumber) {
         // that does not open) when the link points nowhere.
         return mapped.canonicalFilePath().toStdString();
     }
-    const std::vector<std::string> devices = OrderSerialDevices(machineTtys());
+    const std::vector<std::string> devices = MachineSerialDevices();
     const auto index = static_cast<std::size_t>(portNumber - 1);
     return index < devices.size() ? devices[index] : std::string();
 }

@@ -1,5 +1,6 @@
 #include "platform/qt_serial_port.h"
 
+#include "platform/port_diagnostics.h"
 #include "platform/serial_device.h"
 
 namespace vr {
@@ -9,12 +10,14 @@ namespace {
 // A write that is not taken within it ends its exchange by time-out, like any failed write.
 constexpr int kWriteTakenLimitMs = 500;
 
-PortProblem ProblemOf(QSerialPort::SerialPortError error) {
+PortProblem ProblemOf(QSerialPort::SerialPortError error, const std::string &device) {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return PortProblem::Absent;
     case QSerialPort::PermissionError:
-        return PortProblem::Permission;
+        // Qt reports a port held by another program (its lock file, or an exclusive open) as a
+        // permission error too: a device this user may open was refused for being held.
+        return ThisUserMayOpen(device) ? PortProblem::Busy : PortProblem::Permission;
     default:
         return PortProblem::Other;
     }
@@ -34,7 +37,7 @@ std::unique_ptr<QtSerialPort> QtSerialPort::open(const std::string &deviceName,
     // Opened with Qt's defaults, then set step by step: set before the open, a setting the
     // device refuses would make the open itself fail.
     if (!port.open(QIODevice::ReadWrite)) {
-        failure.problem = ProblemOf(port.error());
+        failure.problem = ProblemOf(port.error(), deviceName);
         failure.detail = port.errorString().toStdString();
         return nullptr;
     }

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cctype>
 #include <optional>
 
+#include "link/exchange_trace.h"
 #include "link/frame_codec.h"
 #include "support/scripted_device.h"
 #include "support/silent_device.h"
@@ -82,6 +86,29 @@ struct OutcomeCase {
     bool result;
     int replyLength;
     std::optional<std::string> lastReply; // nothing: the earlier reply stays
+    const char *end;                      // how the trace names the ending
+};
+
+// Keeps what an observer of the link is told.
+class RecordingObserver : public ExchangeObserver {
+public:
+    struct Exchange {
+        std::string request, received, end;
+    };
+    void portOpened(int port, std::string_view, std::uint32_t,
+                    const PortOpenFailure *failure) override {
+        events.push_back("open " + std::to_string(port) + (failure ? " failed" : ""));
+    }
+    void exchanged(const ExchangeRecord &record) override {
+        exchanges.push_back({std::string(record.request), std::string(record.received),
+                             ExchangeTrace::EndText(record)});
+        events.push_back("exchange");
+    }
+    void portClosed(int port, std::uint32_t) override {
+        events.push_back("close " + std::to_string(port));
+    }
+    std::vector<Exchange> exchanges;
+    std::vector<std::string> events;
 };
 
 class ExchangeOutcome : public LinkTest, public ::testing::WithParamInterface<OutcomeCase> {};
@@ -92,10 +119,15 @@ TEST_P(ExchangeOutcome, LeavesResultLengthAndLastReply) {
     ASSERT_TRUE(link.SendCommand("000AS"));
     ASSERT_EQ(link.LastReply(), kEarlierReply);
 
+    RecordingObserver observer;
+    link.setObserver(&observer);
     device.answerNext(row.reply);
     EXPECT_EQ(exchange().result, row.result);
     EXPECT_EQ(link.ReplyLength(), row.replyLength);
     EXPECT_EQ(link.LastReply(), row.lastReply.value_or(kEarlierReply));
+    ASSERT_EQ(observer.exchanges.size(), 1u);
+    EXPECT_EQ(observer.exchanges[0].end, row.end);
+    EXPECT_EQ(observer.exchanges[0].request, RequestFrame("001AS"));
 }
 
 std::string probeWithZeroByte() {
@@ -107,24 +139,27 @@ std::string probeWithZeroByte() {
 INSTANTIATE_TEST_SUITE_P(
     Replies, ExchangeOutcome,
     ::testing::Values(
-        OutcomeCase{"GoodProbe", {{2000, kProbeReply}}, true, 20, kProbeReply},
+        OutcomeCase{"GoodProbe", {{2000, kProbeReply}}, true, 20, kProbeReply, "ok"},
         // 10 bits a byte at 9600 baud: one byte every 1042 us, so some reads come back empty.
-        OutcomeCase{"PacedAt9600", {{4000, kProbeReply, 1042}}, true, 20, kProbeReply},
+        OutcomeCase{"PacedAt9600", {{4000, kProbeReply, 1042}}, true, 20, kProbeReply, "ok"},
         OutcomeCase{"SplitWithPauses",
                     {{2000, kProbeReply.substr(0, 7)}, {150'000, kProbeReply.substr(7)}},
                     true,
                     20,
-                    kProbeReply},
+                    kProbeReply,
+                    "ok"},
         OutcomeCase{"FourPayloadBytesAreEnough",
                     {{2000, ReplyFrame("0010")}},
                     true,
                     11,
-                    ReplyFrame("0010")},
+                    ReplyFrame("0010"),
+                    "ok"},
         OutcomeCase{"ExtraBytesBeforeCr",
                     {{2000, kProbeReply.substr(0, 19) + "xy\r"}},
                     true,
                     22,
-                    kProbeReply.substr(0, 19) + "xy\r"},
+                    kProbeReply.substr(0, 19) + "xy\r",
+                    "ok"},
         OutcomeCase{"NoiseAndEchoBeforeEtx",
                     {{2000, bytes({"\x01"
                                    "001AS\x02"
@@ -132,61 +167,164 @@ INSTANTIATE_TEST_SUITE_P(
                                    "\x7f\xff", kEot, kProbeReply})}},
                     true,
                     20,
-                    kProbeReply},
-        OutcomeCase{
-            "TwoEtxStartAtTheSecond", {{2000, kEtx + "00" + kProbeReply}}, true, 20, kProbeReply},
+                    kProbeReply,
+                    "ok"},
+        OutcomeCase{"TwoEtxStartAtTheSecond",
+                    {{2000, kEtx + "00" + kProbeReply}},
+                    true,
+                    20,
+                    kProbeReply,
+                    "ok"},
         OutcomeCase{"ZeroByteCutsLastReplyOnly",
                     {{2000, probeWithZeroByte()}},
                     true,
                     20,
-                    bytes({kEtx, "0010"})},
+                    bytes({kEtx, "0010"}),
+                    "ok"},
         OutcomeCase{"WrongCrcIsKept",
                     {{2000, withCrcDigits(kProbeReply, "D78D")}},
                     false,
                     20,
-                    withCrcDigits(kProbeReply, "D78D")},
+                    withCrcDigits(kProbeReply, "D78D"),
+                    "wrong CRC"},
         OutcomeCase{"LowerCaseCrcIsKept",
                     {{2000, lowerCase(ReplyFrame("0000"))}},
                     false,
                     11,
-                    lowerCase(ReplyFrame("0000"))},
+                    lowerCase(ReplyFrame("0000")),
+                    "wrong CRC"},
+        OutcomeCase{"CrBeforeAnyEtxEndsAtOnce",
+                    {{2000, "zz\r" + kProbeReply}},
+                    false,
+                    3,
+                    std::nullopt,
+                    "malformed frame"},
         OutcomeCase{
-            "CrBeforeAnyEtxEndsAtOnce", {{2000, "zz\r" + kProbeReply}}, false, 3, std::nullopt},
-        OutcomeCase{"EotTooClose", {{2000, ReplyFrame("001")}}, false, 10, std::nullopt},
-        OutcomeCase{"NoEot", {{2000, bytes({kEtx, "0010012345678\r"})}}, false, 15, std::nullopt},
+            "EotTooClose", {{2000, ReplyFrame("001")}}, false, 10, std::nullopt, "malformed frame"},
+        OutcomeCase{"NoEot",
+                    {{2000, bytes({kEtx, "0010012345678\r"})}},
+                    false,
+                    15,
+                    std::nullopt,
+                    "malformed frame"},
         // An EOT of the noise keeps its position across the ETX, so the short frame reaches the
         // CRC check (and fails it for want of an EOT of its own).
         OutcomeCase{"EotBeforeEtxStillCounts",
                     {{2000, bytes({"zzzzz", kEot, "zz", kEtx, "ab\r"})}},
                     false,
                     4,
-                    bytes({kEtx, "ab\r"})},
+                    bytes({kEtx, "ab\r"}),
+                    "wrong CRC"},
         OutcomeCase{"LongestFrame",
                     {{2000, ReplyFrame(std::string(1016, 'A'))}},
                     true,
                     1023,
-                    ReplyFrame(std::string(1016, 'A'))},
+                    ReplyFrame(std::string(1016, 'A')),
+                    "ok"},
         OutcomeCase{"CrAsThe1024thByte",
                     {{2000, ReplyFrame(std::string(1017, 'A'))}},
                     false,
                     0,
-                    std::nullopt},
-        OutcomeCase{
-            "FloodWithoutCr", {{2000, kEtx + std::string(1100, 'A')}}, false, 0, std::nullopt},
-        OutcomeCase{"Silence", {}, false, 0, std::nullopt},
-        OutcomeCase{"PartialThenSilence", {{2000, bytes({kEtx, "0010"})}}, false, 5, std::nullopt},
+                    std::nullopt,
+                    "1024 bytes"},
+        OutcomeCase{"FloodWithoutCr",
+                    {{2000, kEtx + std::string(1100, 'A')}},
+                    false,
+                    0,
+                    std::nullopt,
+                    "1024 bytes"},
+        OutcomeCase{"Silence", {}, false, 0, std::nullopt, "quiet after 301 ms"},
+        OutcomeCase{"PartialThenSilence",
+                    {{2000, bytes({kEtx, "0010"})}},
+                    false,
+                    5,
+                    std::nullopt,
+                    "quiet after 301 ms"},
         // The wait starts 1 ms after the CR is written; the last read that may still bring a
         // byte starts at 300 ms and ends at 301 ms.
-        OutcomeCase{"FirstByteJustInTime", {{301'500, kProbeReply}}, true, 20, kProbeReply},
-        OutcomeCase{"FirstByteTooLate", {{302'500, kProbeReply}}, false, 0, std::nullopt},
+        OutcomeCase{"FirstByteJustInTime", {{301'500, kProbeReply}}, true, 20, kProbeReply, "ok"},
+        OutcomeCase{"FirstByteTooLate",
+                    {{302'500, kProbeReply}},
+                    false,
+                    0,
+                    std::nullopt,
+                    "quiet after 301 ms"},
         OutcomeCase{
-            "StillArrivingPast300ms", {{290'000, kProbeReply, 1000}}, true, 20, kProbeReply},
+            "StillArrivingPast300ms", {{290'000, kProbeReply, 1000}}, true, 20, kProbeReply, "ok"},
         OutcomeCase{"QuietPast300ms",
                     {{290'000, kProbeReply.substr(0, 15), 1000}, {310'000, kProbeReply.substr(15)}},
                     false,
                     15,
-                    std::nullopt}),
+                    std::nullopt,
+                    "quiet after 304 ms"}),
     [](const auto &row) { return std::string(row.param.name); });
+
+// ---- Watching the exchanges ------------------------------------------------------------------
+
+// Every write, sleep and read of a script of exchanges, with its virtual time.
+std::vector<std::string> TimedEvents(bool observed) {
+    VirtualPlatform platform;
+    ScriptedDevice device;
+    platform.attach(kPort, device);
+    ControllerLink link(platform);
+    RecordingObserver observer;
+    if (observed)
+        link.setObserver(&observer);
+    device.answerNext(kProbeReply);
+    device.answerNext({{2000, kProbeReply.substr(0, 7)}, {150'000, kProbeReply.substr(7)}});
+    device.answerNext(withCrcDigits(kProbeReply, "D78D"));
+    link.CommOpen(kPort, kMode);
+    for (int i = 0; i < 4; ++i) // the fourth goes unanswered
+        link.SendCommand("001AS");
+    link.CommClose();
+    std::vector<std::string> events;
+    for (const auto &event : platform.events())
+        events.push_back(std::to_string(static_cast<int>(event.kind)) + "@" +
+                         std::to_string(event.micros) + ":" + event.bytes);
+    events.push_back("reads " + std::to_string(platform.readCount()));
+    return events;
+}
+
+TEST(LinkObserver, ChangesNothingInTheTimingOfTheExchanges) {
+    EXPECT_EQ(TimedEvents(true), TimedEvents(false));
+}
+
+TEST_F(LinkTest, TraceHasALineForEachOpenRequestReplyAndClose) {
+    // A file in a folder of the test's own: tmpfile() writes to the drive's root on Windows.
+    QTemporaryDir folder;
+    std::FILE *file = std::fopen(QFile::encodeName(folder.filePath("trace")).constData(), "w+b");
+    ASSERT_NE(file, nullptr);
+    {
+        ExchangeTrace trace(file, platform.milliseconds());
+        link.setObserver(&trace);
+        device.answerNext(bytes({"\x7f<", kProbeReply}));
+        exchange("001AS");
+        exchange("001JF3"); // unanswered
+        link.CommClose();
+        link.SendCommand("001AS");                     // no port open
+        EXPECT_FALSE(link.CommOpen(kPort + 1, kMode)); // nothing behind it
+        link.setObserver(nullptr);
+    }
+    std::rewind(file);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    // A request line carries the time its first byte went out, a reply line the time the
+    // exchange ended.
+    EXPECT_EQ(text, "        0 ms  -> <SOH>001AS<STX>EDB6<CR>\n"
+                    "       13 ms  <- <DEL><x3C><ETX>0010012345678<EOT>D78C<CR>  (ok)\n"
+                    "       13 ms  -> <SOH>001JF3<STX>07EB<CR>\n"
+                    "      326 ms  <-   (quiet after 301 ms)\n"
+                    "      326 ms  COM1 closed\n"
+                    "      326 ms  -> <SOH>001AS<STX>EDB6<CR>\n"
+                    "      326 ms  <-   (port closed)\n"
+                    "      326 ms  COM2 did not open (19200,e,8,1): absent, COM2\n");
+}
+
+TEST(LinkTrace, NamesControlBytesAndBytesAboveTheAsciiRange) {
+    EXPECT_EQ(ExchangeTrace::NamedBytes(std::string("\0\x01\x1f a<b>\x7f\x80\xff", 11)),
+              "<NUL><SOH><US> a<x3C>b><DEL><x80><xFF>");
+}
 
 // ---- Writing the request -------------------------------------------------------------------
 
