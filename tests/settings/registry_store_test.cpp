@@ -2,6 +2,7 @@
 // saving rule against HKEY_LOCAL_MACHINE\Software\VORNA\VR880TXConfig, read back with the
 // system's own "reg query". Each test starts without the key and removes it at the end.
 #include "settings/settings_store.h"
+#include "settings_fields.h"
 
 #include <windows.h>
 
@@ -32,24 +33,7 @@ constexpr wchar_t kMakerKey[] = L"Software\\VORNA";
 constexpr wchar_t kStoreKey[] = L"Software\\VORNA\\VR880TXConfig";
 const QString kStoreKeyForReg = QStringLiteral("HKLM\\Software\\VORNA\\VR880TXConfig");
 
-using Fields = std::tuple<int, QString, int, QString, QString, int>;
-
-Fields FieldsOf(const ScanSettings &s) {
-    return {s.ScanCommNo, s.ScanBaudRate, s.ScanBaudRateNo,
-            s.ScanCardID, s.LanguageFlag, s.LanguageNo};
-}
-
-Fields MakeFields(int commNo, const char *baudRate, int baudRateNo, const char *cardId,
-                  const char *languageFlag, int languageNo) {
-    return {commNo,
-            QString::fromUtf8(baudRate),
-            baudRateNo,
-            QString::fromUtf8(cardId),
-            QString::fromUtf8(languageFlag),
-            languageNo};
-}
-
-const Fields kDefaults = FieldsOf(ScanSettings{});
+const Fields kDefaults = DefaultFields();
 
 // One registry value as a test stores it, of any type.
 struct Stored {
@@ -246,17 +230,6 @@ INSTANTIATE_TEST_SUITE_P(Registry, RegistryLoad, ::testing::ValuesIn(LoadCases()
                          [](const auto &row) { return std::string(row.param.name); });
 
 // ---- Saving -------------------------------------------------------------------------------
-
-ScanSettings NewSettings() {
-    ScanSettings settings;
-    settings.ScanCommNo = 7;
-    settings.ScanBaudRate = QStringLiteral("57600,e,8,1");
-    settings.ScanBaudRateNo = 8;
-    settings.ScanCardID = QStringLiteral("0000001234");
-    settings.LanguageFlag = QStringLiteral("ChineseBIG5");
-    settings.LanguageNo = 2;
-    return settings;
-}
 
 using Save = void (SettingsStore::*)(const ScanSettings &) const;
 

@@ -153,17 +153,6 @@ INSTANTIATE_TEST_SUITE_P(Store, LoadRules, ::testing::ValuesIn(LoadCases()),
 
 // ---- Saving -------------------------------------------------------------------------------
 
-ScanSettings NewSettings() {
-    ScanSettings settings;
-    settings.ScanCommNo = 7;
-    settings.ScanBaudRate = QStringLiteral("57600,e,8,1");
-    settings.ScanBaudRateNo = 8;
-    settings.ScanCardID = QStringLiteral("0000001234");
-    settings.LanguageFlag = QStringLiteral("ChineseBIG5");
-    settings.LanguageNo = 2;
-    return settings;
-}
-
 using Save = void (SettingsStore::*)(const ScanSettings &) const;
 
 struct SaveCase {

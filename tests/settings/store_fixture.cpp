@@ -47,21 +47,6 @@ QByteArray PaddedTo(const QByteArray &content, qint64 size) {
     return content + open + QByteArray(std::max<qint64>(fill, 0), 'x') + close;
 }
 
-Fields FieldsOf(const ScanSettings &s) {
-    return {s.ScanCommNo, s.ScanBaudRate, s.ScanBaudRateNo,
-            s.ScanCardID, s.LanguageFlag, s.LanguageNo};
-}
-
-Fields MakeFields(int commNo, const char *baudRate, int baudRateNo, const char *cardId,
-                  const char *languageFlag, int languageNo) {
-    return {commNo,
-            QString::fromUtf8(baudRate),
-            baudRateNo,
-            QString::fromUtf8(cardId),
-            QString::fromUtf8(languageFlag),
-            languageNo};
-}
-
 bool RunningAsRoot() {
     return ::geteuid() == 0;
 }

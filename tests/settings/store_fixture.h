@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/settings_store.h"
+#include "settings_fields.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -22,15 +23,6 @@ inline const QByteArray kHead = "Windows Registry Editor Version 5.00\n"
 // `content` (a header and its values) with a text value "Padding" after them that makes the file
 // exactly `size` bytes long, as the store itself would write it.
 QByteArray PaddedTo(const QByteArray &content, qint64 size);
-
-// The six settings as one comparable, printable value.
-using Fields = std::tuple<int, QString, int, QString, QString, int>;
-Fields FieldsOf(const ScanSettings &settings);
-Fields MakeFields(int commNo, const char *baudRate, int baudRateNo, const char *cardId,
-                  const char *languageFlag, int languageNo);
-inline Fields DefaultFields() {
-    return FieldsOf(ScanSettings{});
-}
 
 enum class Access {
     Full,
